@@ -1,0 +1,503 @@
+// The folder-list panel: the list file and its root list, the folder view, navigation, and how
+// the panel presents itself and answers keys and events. Also the settings record.
+#include "nbumail.h"
+
+#include <cstring>
+#include <memory>
+#include "Barrier.h"
+#include "Config.h"
+#include "FARIntf.h"
+#include "FARLang.h"
+
+TSettings Settings;
+
+// ---------------------------------------------------------------------------------------------
+// Settings: one table binds each field to its registry value name and default.
+
+namespace {
+
+struct TSettingField {
+  const char* Name;
+  size_t Offset;
+  DWORD Size;
+  int Default;
+  bool IsText;
+};
+
+#define INT_SETTING(F, D) {#F, offsetof(TSettings, F), sizeof(int), D, false}
+#define TEXT_SETTING(F) {#F, offsetof(TSettings, F), sizeof(TSettings::F), 0, true}
+const TSettingField SettingFields[] = {
+    INT_SETTING(AddToDisksMenu, 1), INT_SETTING(DisksMenuDigit, 1),
+    TEXT_SETTING(FileSystemFile),   TEXT_SETTING(FileSystemExt),
+    INT_SETTING(ShowAllFiles, 0),   INT_SETTING(ShowAllFolders, 0),
+    INT_SETTING(AutoExit, 1),       INT_SETTING(AutoExitPlugin, 1),
+    INT_SETTING(TreatFolderAsFile, 0),
+};
+#undef INT_SETTING
+#undef TEXT_SETTING
+
+char* FieldAddress(const TSettingField& F) {
+  return reinterpret_cast<char*>(&Settings) + F.Offset;
+}
+
+}  // namespace
+
+void LoadSettings() {
+  for (const TSettingField& F : SettingFields) {
+    if (F.IsText)
+      ReadRegValue(F.Name, FieldAddress(F), F.Size);  // a block that can't be read keeps its text
+    else
+      *reinterpret_cast<int*>(FieldAddress(F)) = ReadRegInteger(F.Name, F.Default);
+  }
+}
+
+void SaveSettings() {
+  for (const TSettingField& F : SettingFields) WriteRegValue(F.Name, FieldAddress(F), F.Size);
+}
+
+std::string BlockText(const char* Block, size_t Size) {
+  const void* Zero = memchr(Block, 0, Size);
+  return std::string(Block, Zero ? static_cast<const char*>(Zero) - Block : Size);
+}
+
+void SetBlockText(char* Block, size_t Size, const std::string& Text) {
+  size_t Length = Text.size() < Size ? Text.size() : Size;
+  memcpy(Block, Text.data(), Length);
+  if (Length < Size) Block[Length] = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paths
+
+namespace {
+
+// Lead bytes of the system's double-byte code page, looked up once.
+const bool* LeadBytes() {
+  static bool Table[256];
+  static bool Ready = false;
+  if (!Ready) {
+    for (int B = 0; B < 256; ++B) Table[B] = IsDBCSLeadByte(static_cast<BYTE>(B)) != FALSE;
+    Ready = true;
+  }
+  return Table;
+}
+
+}  // namespace
+
+size_t LastCharOf(const std::string& Text, const char* Chars) {
+  const bool* Lead = LeadBytes();
+  size_t Found = std::string::npos;
+  for (size_t I = 0; I < Text.size(); ++I) {
+    unsigned char C = static_cast<unsigned char>(Text[I]);
+    if (Lead[C] && I + 1 < Text.size()) {
+      ++I;  // the trail byte is part of the character, never a separator
+      continue;
+    }
+    if (strchr(Chars, C) && C) Found = I;
+  }
+  return Found;
+}
+
+std::string DirectoryPart(const std::string& Path) {
+  size_t Pos = LastCharOf(Path, "\\:");
+  return Pos == std::string::npos ? std::string() : Path.substr(0, Pos + 1);
+}
+
+std::string WithoutLastName(const std::string& Path) {
+  size_t Pos = LastCharOf(Path, "\\");
+  return Pos == std::string::npos ? Path : Path.substr(0, Pos);
+}
+
+// ---------------------------------------------------------------------------------------------
+// File searches
+
+namespace {
+
+class TFindHandle {
+ public:
+  TFindHandle(const std::string& Pattern, WIN32_FIND_DATAA& Data)
+      : FHandle(FindFirstFileA(Pattern.c_str(), &Data)) {}
+  ~TFindHandle() {
+    if (Valid()) FindClose(FHandle);
+  }
+  TFindHandle(const TFindHandle&) = delete;
+  TFindHandle& operator=(const TFindHandle&) = delete;
+  bool Valid() const { return FHandle != INVALID_HANDLE_VALUE; }
+  // Advances to the next entry; any failure, not only the end of the list, ends the scan.
+  bool Next(WIN32_FIND_DATAA& Data) { return FindNextFileA(FHandle, &Data) != FALSE; }
+
+ private:
+  HANDLE FHandle;
+};
+
+bool IsDots(const char* Name) { return !strcmp(Name, ".") || !strcmp(Name, ".."); }
+
+// The local time of a stamp must be a DOS date: 1980 to 2107. Checked here rather than left to
+// FileTimeToDosDateTime, which does not refuse every year outside the range on every system.
+bool HasDosTime(const FILETIME& Time) {
+  FILETIME Local;
+  SYSTEMTIME System;
+  WORD Date, DosTime;
+  if (!FileTimeToLocalFileTime(&Time, &Local) || !FileTimeToSystemTime(&Local, &System))
+    return false;
+  if (System.wYear < 1980 || System.wYear > 2107) return false;
+  return FileTimeToDosDateTime(&Local, &Date, &DosTime) != FALSE;
+}
+
+WIN32_FIND_DATAA LookupFindData(const std::string& Path) {
+  WIN32_FIND_DATAA Data;
+  memset(&Data, 0, sizeof(Data));
+  TFindHandle Find(Path, Data);
+  if (!Find.Valid()) memset(&Data, 0, sizeof(Data));
+  return Data;
+}
+
+template <size_t N> void CopyName(char (&Field)[N], const char* Text) {
+  size_t Length = strnlen(Text, N - 1);
+  memcpy(Field, Text, Length);
+  Field[Length] = 0;
+}
+
+void CopyFindData(PluginPanelItem& Item, const WIN32_FIND_DATAA& Data) {
+  FAR_FIND_DATA& F = Item.FindData;
+  F.dwFileAttributes = Data.dwFileAttributes;
+  F.ftCreationTime = Data.ftCreationTime;
+  F.ftLastAccessTime = Data.ftLastAccessTime;
+  F.ftLastWriteTime = Data.ftLastWriteTime;
+  F.nFileSizeHigh = Data.nFileSizeHigh;
+  F.nFileSizeLow = Data.nFileSizeLow;
+  CopyName(F.cFileName, Data.cFileName);
+  CopyName(F.cAlternateFileName, Data.cAlternateFileName);
+}
+
+}  // namespace
+
+bool FileExists(const std::string& Name) {
+  WIN32_FIND_DATAA Data;
+  TFindHandle Find(Name, Data);
+  return Find.Valid() && !(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         HasDosTime(Data.ftLastWriteTime);
+}
+
+bool IsEmptyFolder(const std::string& Path) {
+  WIN32_FIND_DATAA Data;
+  TFindHandle Find(Path, Data);
+  if (!Find.Valid()) return true;
+  const std::string Directory = DirectoryPart(Path);
+  do {
+    if (IsDots(Data.cFileName)) continue;
+    if (Data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY && Settings.TreatFolderAsFile == 1)
+      return false;
+    if (FileExists(Directory + Data.cFileName)) return false;
+  } while (Find.Next(Data));
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list file
+
+TFileSystemFile SplitListLine(const std::string& Line) {
+  size_t Comma = LastCharOf(Line, ",");
+  if (Comma == std::string::npos) return TFileSystemFile{Line, Line};
+  return TFileSystemFile{Line.substr(0, Comma), Line.substr(Comma + 1)};
+}
+
+namespace {
+
+struct THandleCloser {
+  void operator()(HANDLE H) const { CloseHandle(H); }
+};
+
+[[noreturn]] void RaiseInOutError(const std::string& What, const std::string& FileName) {
+  DWORD Code = GetLastError();
+  throw EInOutError(Code, What + " " + FileName + " (I/O error " + std::to_string(Code) + ")");
+}
+
+}  // namespace
+
+void ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const std::string&),
+                       void* Context) {
+  HANDLE Raw = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (Raw == INVALID_HANDLE_VALUE) RaiseInOutError("Cannot open the list file", FileName);
+  std::unique_ptr<void, THandleCloser> File(Raw);
+
+  std::string Line;
+  std::vector<char> Buffer(64 * 1024);
+  bool AfterCR = false;       // an LF right after a CR belongs to the line end
+  bool AfterLineEnd = false;  // the last thing read ended a line
+  bool AtEnd = false;
+  while (!AtEnd) {
+    DWORD Got = 0;
+    if (!ReadFile(Raw, Buffer.data(), static_cast<DWORD>(Buffer.size()), &Got, nullptr))
+      RaiseInOutError("Cannot read the list file", FileName);
+    if (Got == 0) break;
+    for (DWORD I = 0; I < Got && !AtEnd; ++I) {
+      char C = Buffer[I];
+      if (AfterCR) {
+        AfterCR = false;
+        if (C == '\n') continue;
+      }
+      if (C == '\x1A') {  // Ctrl+Z ends the file wherever it stands
+        AtEnd = true;
+      } else if (C == '\r') {
+        OnLine(Context, Line);
+        Line.clear();
+        AfterCR = AfterLineEnd = true;
+      } else {
+        Line += C;
+        AfterLineEnd = false;
+      }
+    }
+  }
+  // A line is read before the end is noticed, so an empty file still gives one empty line;
+  // a line end at the very end gives no further line.
+  if (!Line.empty() || !AfterLineEnd) OnLine(Context, Line);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The panel
+
+TNbumail::TNbumail(const std::string& FileName)
+    : FFileName(FileName), FItemsNumber(0), FRestoreCursor(0), FLevel(0) {
+  memset(FPanelModes, 0, sizeof(FPanelModes));
+  memset(&FPanelInfo, 0, sizeof(FPanelInfo));
+  memset(&FSavedRedraw, 0, sizeof(FSavedRedraw));
+  StartupInfo.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &FPanelInfo);
+  FStartDir.assign(FPanelInfo.CurDir, strnlen(FPanelInfo.CurDir, sizeof(FPanelInfo.CurDir)));
+  if (FPanelInfo.PanelItems && FPanelInfo.CurrentItem >= 0 &&
+      FPanelInfo.CurrentItem < FPanelInfo.ItemsNumber) {
+    const char* Name = FPanelInfo.PanelItems[FPanelInfo.CurrentItem].FindData.cFileName;
+    FStartDir.append(Name, strnlen(Name, MAX_PATH));
+  }
+}
+
+TNbumail::~TNbumail() = default;
+
+PluginPanelItem& TNbumail::NewItem() {
+  FPanelItems.emplace_back();
+  PluginPanelItem& Item = FPanelItems.back();
+  memset(&Item, 0, sizeof(Item));
+  return Item;
+}
+
+void TNbumail::FillPanelItem(PluginPanelItem& Item, const std::string& Name,
+                             const char* Description) {
+  if (FLevel == 0) Item.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+  if (Settings.ShowAllFolders == 1 && IsEmptyFolder(Name))
+    Item.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
+  CopyName(Item.FindData.cFileName, Name.c_str());
+  Item.Description = const_cast<char*>(Description);
+  Item.Flags = PPIF_PROCESSDESCR;
+  Item.Owner = nullptr;
+  Item.CustomColumnData = nullptr;
+  Item.CustomColumnNumber = 0;
+}
+
+void TNbumail::Close() {
+  StartupInfo.Control(this, FCTL_CLOSEPLUGIN, const_cast<char*>(FStartDir.c_str()));
+}
+
+bool TNbumail::GetFindData(PluginPanelItem** Items, int* Count) {
+  *Items = nullptr;
+  *Count = 0;
+  // An open folder that has become empty climbs back to the list.
+  if (FLevel >= 1 && Settings.AutoExit == 1 && IsEmptyFolder(FFolder)) {
+    --FLevel;
+    if (FLevel < 0) FLevel = 0;
+  }
+  return FLevel == 0 ? BuildRootList(Items, Count) : BuildFolderView(Items, Count);
+}
+
+void TNbumail::AppendExtraItem(const std::string& Folder, const std::string& Description) {
+  PluginPanelItem& Item = NewItem();
+  FEntries.push_back(TFileSystemFile{Folder, Description});
+  const TFileSystemFile& Row = FEntries.back();
+  FillPanelItem(Item, Row.Folder, Row.Description.c_str());
+}
+
+bool TNbumail::BuildRootList(PluginPanelItem** Items, int* Count) {
+  FPanelItems.clear();
+  FEntries.clear();
+  ReadListFile(FFileName, [this](const std::string& Line) {
+    TFileSystemFile Entry = SplitListLine(Line);
+    // A name that does not fit FAR's name field would name another path: leave it out.
+    if (Entry.Folder.size() >= MAX_PATH) return;
+    if (!IsEmptyFolder(Entry.Folder) || Settings.ShowAllFolders == 1) {
+      PluginPanelItem& Item = NewItem();
+      FEntries.push_back(std::move(Entry));
+      const TFileSystemFile& Row = FEntries.back();
+      CopyFindData(Item, LookupFindData(WithoutLastName(Row.Folder)));
+      FillPanelItem(Item, Row.Folder, Row.Description.c_str());
+    }
+  });
+  if (FPanelItems.empty()) {
+    if (Settings.AutoExitPlugin == 1)
+      Close();
+    else
+      AppendExtraItem("", FarGetMsg(MEmptyDescription));
+  }
+  AppendExtraItem("..", FarGetMsg(MUpDirDescription));
+  FItemsNumber = static_cast<int>(FPanelItems.size());
+  *Count = FItemsNumber;
+  *Items = FPanelItems.data();
+  return true;
+}
+
+bool TNbumail::BuildFolderView(PluginPanelItem** Items, int* Count) {
+  const std::string Directory = DirectoryPart(FFolder);
+  const std::string Pattern = Settings.ShowAllFiles == 1 ? Directory + "*.*" : FFolder;
+  WIN32_FIND_DATAA Data;
+  TFindHandle Find(Pattern, Data);
+  if (!Find.Valid()) return false;
+  FPanelItems.clear();
+  do {
+    if (IsDots(Data.cFileName)) continue;
+    std::string FullName = Directory + Data.cFileName;
+    // FAR acts on these names directly: a cut name could be another file, so it is left out.
+    if (FullName.size() >= MAX_PATH) continue;
+    PluginPanelItem& Item = NewItem();
+    FillPanelItem(Item, "", nullptr);
+    CopyFindData(Item, Data);
+    CopyName(Item.FindData.cFileName, FullName.c_str());
+  } while (Find.Next(Data));
+  FItemsNumber = static_cast<int>(FPanelItems.size());
+  *Count = FItemsNumber;
+  *Items = FItemsNumber ? FPanelItems.data() : nullptr;
+  return true;
+}
+
+bool TNbumail::FreeFindData() {
+  FEntries.clear();
+  return true;
+}
+
+bool TNbumail::SetDirectory(const char* Dir) {
+  const std::string Name = Dir ? Dir : "";
+  if (FLevel >= 1 && Name != "..") {
+    FLevel = 0;
+    return true;
+  }
+  if (Name == "..") {
+    if (FLevel == 0) {
+      Close();
+      return true;
+    }
+    --FLevel;
+    FFolder = WithoutLastName(FFolder);
+    FRestoreCursor = 1;
+  } else {
+    StartupInfo.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &FPanelInfo);
+    FSavedRedraw.CurrentItem = FPanelInfo.CurrentItem;
+    FSavedRedraw.TopPanelItem = FPanelInfo.TopPanelItem;
+    FFolder = Name;
+    ++FLevel;
+  }
+  if (SetCurrentDirectoryA(DirectoryPart(FFolder).c_str())) return true;
+  FLevel = 0;
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Presentation, keys and events
+
+namespace {
+
+char EmptyLabel[] = "";
+char ColumnRootTypes[] = "Z,NR", ColumnRootWidths[] = "0,24";
+char StatusRootTypes[] = "NR,D,T", StatusRootWidths[] = "0,0,0";
+char ColumnFolderTypes[] = "NO,S,D", ColumnFolderWidths[] = "0,8,10";
+
+// The root list's key bar: F4 to F8 blanked in every shift state, F8 labelled About.
+KeyBarTitles MakeRootKeyBar() {
+  KeyBarTitles Bar;
+  memset(&Bar, 0, sizeof(Bar));
+  for (int F = 3; F <= 7; ++F) {
+    Bar.Titles[F] = EmptyLabel;
+    Bar.CtrlTitles[F] = EmptyLabel;
+    Bar.AltTitles[F] = EmptyLabel;
+    Bar.ShiftTitles[F] = EmptyLabel;
+  }
+  Bar.Titles[7] = nullptr;  // filled with the About label when the root list is shown
+  return Bar;
+}
+
+KeyBarTitles RootKeyBar = MakeRootKeyBar();
+
+const DWORD PanelFlags = OPIF_USEHIGHLIGHTING | OPIF_ADDDOTS | OPIF_RAWSELECTION | OPIF_REALNAMES |
+                         OPIF_SHOWNAMESONLY | OPIF_SHOWPRESERVECASE | OPIF_FINDFOLDERS;
+
+}  // namespace
+
+void TNbumail::GetOpenPluginInfo(OpenPluginInfo* Info) {
+  Info->StructSize = sizeof(OpenPluginInfo);
+  Info->Flags = PanelFlags;
+  Info->HostFile = nullptr;
+  FCurDir = DirectoryPart(FFolder);
+  Info->CurDir = FLevel != 0 ? FCurDir.c_str() : FStartDir.c_str();
+  Info->Format = FFileName.c_str();
+  Info->PanelTitle = FFileName.c_str();
+  Info->InfoLines = nullptr;
+  Info->InfoLinesNumber = 0;
+  Info->DescrFiles = nullptr;
+  Info->DescrFilesNumber = 0;
+  PanelMode& Mode = FPanelModes[6];
+  if (FLevel == 0) {
+    Mode.ColumnTypes = ColumnRootTypes;
+    Mode.ColumnWidths = ColumnRootWidths;
+    Mode.StatusColumnTypes = StatusRootTypes;
+    Mode.StatusColumnWidths = StatusRootWidths;
+    Mode.DetailedStatus = -1;
+    RootKeyBar.Titles[7] = const_cast<char*>(FarGetMsg(MAbout));
+    Info->KeyBar = &RootKeyBar;
+  } else {
+    Mode.ColumnTypes = ColumnFolderTypes;
+    Mode.ColumnWidths = ColumnFolderWidths;
+    Mode.StatusColumnTypes = ColumnFolderTypes;
+    Mode.StatusColumnWidths = ColumnFolderWidths;
+    Mode.DetailedStatus = -1;
+    Info->KeyBar = nullptr;
+  }
+  Mode.FullScreen = 0;
+  Info->StartSortMode = SM_UNSORTED;
+  Info->PanelModesArray = FPanelModes;
+  Info->PanelModesNumber = 11;
+  Info->StartPanelMode = '6';
+}
+
+void TNbumail::InsertCurrentName() {
+  StartupInfo.Control(this, FCTL_GETPANELINFO, &FPanelInfo);
+  if (!FPanelInfo.PanelItems || FPanelInfo.CurrentItem < 0 ||
+      FPanelInfo.CurrentItem >= FPanelInfo.ItemsNumber)
+    return;  // no item under the cursor: nothing to insert
+  const char* Field = FPanelInfo.PanelItems[FPanelInfo.CurrentItem].FindData.cFileName;
+  std::string Name(Field, strnlen(Field, MAX_PATH));
+  size_t Pos = LastCharOf(Name, "\\:");
+  if (Pos != std::string::npos) Name.erase(0, Pos + 1);
+  Name += ' ';
+  StartupInfo.Control(this, FCTL_INSERTCMDLINE, const_cast<char*>(Name.c_str()));
+}
+
+int TNbumail::ProcessKey(int Key, unsigned int ControlState) {
+  int Result = 0;
+  if (FLevel == 0 && Key == VK_F8 && ControlState == 0) ShowAbout();
+  if (Key >= VK_F4 && Key <= VK_F8 && FLevel == 0) Result = 1;
+  if (ControlState == PKF_CONTROL && Key == VK_RETURN) {
+    InsertCurrentName();
+    Result = 1;
+  }
+  return Result;
+}
+
+int TNbumail::ProcessEvent(int Event, void*) {
+  if (FRestoreCursor) {
+    FRestoreCursor = 0;
+    StartupInfo.Control(this, FCTL_REDRAWPANEL, &FSavedRedraw);
+  }
+  if (Event == FE_IDLE) {
+    TNbumail* Self = this;
+    StartupInfo.Control(this, FCTL_UPDATEPANEL, &Self);
+    StartupInfo.Control(this, FCTL_REDRAWPANEL, nullptr);
+  }
+  return 0;
+}

@@ -1,0 +1,95 @@
+// The folder-list panel (TNbumail), the entries of the list file, and the plugin's settings.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+#include "far163.h"
+
+// The nine settings. Flags hold 0 or 1 and are tested against exactly 1. The two text blocks
+// are fixed-size byte blocks: a text that fills its block has no terminating zero.
+struct TSettings {
+  int AddToDisksMenu;
+  int DisksMenuDigit;
+  char FileSystemFile[255];
+  char FileSystemExt[3];
+  int ShowAllFiles;
+  int ShowAllFolders;
+  int AutoExit;
+  int AutoExitPlugin;
+  int TreatFolderAsFile;
+};
+extern TSettings Settings;
+
+// The text of a settings block: its bytes up to the first zero, or the whole block.
+std::string BlockText(const char* Block, size_t Size);
+// Puts Text into a block, cut to the block's size, zero-terminated when shorter.
+void SetBlockText(char* Block, size_t Size, const std::string& Text);
+
+void LoadSettings();
+void SaveSettings();
+
+// Path helpers; in a double-byte code page a trail byte never counts as a separator.
+std::string DirectoryPart(const std::string& Path);   // up to and including the last '\' or ':'
+std::string WithoutLastName(const std::string& Path); // cut at the last '\' (kept whole if none)
+size_t LastCharOf(const std::string& Text, const char* Chars);  // npos when none
+
+// An existing file: found, not a folder, stamped inside the DOS date range (1980..2107).
+bool FileExists(const std::string& Name);
+// True when the path or mask matches nothing that counts as content.
+bool IsEmptyFolder(const std::string& Path);
+
+struct TFileSystemFile {
+  std::string Folder;       // path or mask: the line before its last comma
+  std::string Description;  // the line after its last comma
+};
+
+// Splits a list-file line at its last comma; a line without one is both folder and description.
+TFileSystemFile SplitListLine(const std::string& Line);
+
+// Reads the list file line by line (CR or CRLF ends a line, Ctrl+Z ends the file). Throws
+// EInOutError when the file cannot be opened or read.
+template <class F> void ReadListFile(const std::string& FileName, F&& OnLine);
+void ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const std::string&),
+                       void* Context);
+template <class F> void ReadListFile(const std::string& FileName, F&& OnLine) {
+  ReadListFileLines(
+      FileName, [](void* C, const std::string& L) { (*static_cast<F*>(C))(L); }, &OnLine);
+}
+
+class TNbumail {
+ public:
+  explicit TNbumail(const std::string& FileName);
+  ~TNbumail();
+  TNbumail(const TNbumail&) = delete;
+  TNbumail& operator=(const TNbumail&) = delete;
+
+  bool GetFindData(PluginPanelItem** Items, int* Count);
+  bool FreeFindData();
+  bool SetDirectory(const char* Dir);
+  void GetOpenPluginInfo(OpenPluginInfo* Info);
+  int ProcessKey(int Key, unsigned int ControlState);
+  int ProcessEvent(int Event, void* Param);
+
+ private:
+  PluginPanelItem& NewItem();
+  bool BuildRootList(PluginPanelItem** Items, int* Count);
+  bool BuildFolderView(PluginPanelItem** Items, int* Count);
+  void AppendExtraItem(const std::string& Folder, const std::string& Description);
+  void FillPanelItem(PluginPanelItem& Item, const std::string& Name, const char* Description);
+  void InsertCurrentName();
+  void Close();
+
+  std::string FFileName;
+  std::deque<TFileSystemFile> FEntries;  // a deque never moves rows that are already filled
+  PanelMode FPanelModes[11];
+  int FItemsNumber;
+  std::vector<PluginPanelItem> FPanelItems;
+  PanelInfo FPanelInfo;
+  std::string FCurDir;
+  PanelRedrawInfo FSavedRedraw;
+  unsigned char FRestoreCursor;
+  int FLevel;
+  std::string FFolder;
+  std::string FStartDir;
+};

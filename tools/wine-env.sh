@@ -1,0 +1,23 @@
+# Sourced by the scripts that run programs under Wine: a prefix inside the build tree and one
+# persistent wineserver for the whole run (without it every program start waits for Wine's
+# background processes).
+_build=${1:?build dir}
+export QUENBY_WINEPREFIX="$_build/wineprefix"
+export WINEPREFIX="$QUENBY_WINEPREFIX" WINEDEBUG=-all
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree,mshtml="
+export QEMU_RESERVED_VA="${QEMU_RESERVED_VA:-0x82000000}"
+
+wine_start() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix in $WINEPREFIX (once per build tree)..."
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+  fi
+  (wineserver -p </dev/null >/dev/null 2>&1 &)
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_stop() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+}
