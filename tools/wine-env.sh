@@ -1,7 +1,7 @@
 # Sourced by the scripts that run programs under Wine: a prefix inside the build tree and one
 # persistent wineserver for the whole run (without it every program start waits for Wine's
 # background processes).
-_build=${1:?build dir}
+_build=$(cd "${1:?build dir}" && pwd)
 export QUENBY_WINEPREFIX="$_build/wineprefix"
 export WINEPREFIX="$QUENBY_WINEPREFIX" WINEDEBUG=-all
 export WINEDLLOVERRIDES="winedbg.exe=d;mscoree,mshtml="
