@@ -125,15 +125,16 @@ using TKeyHolder = std::unique_ptr<std::remove_pointer<HKEY>::type, TKeyCloser>;
 }  // namespace
 
 // The value is read into a scratch buffer first, so that a value too large for the block, or
-// a failed read, leaves the caller's block exactly as it was.
+// a failed read, leaves the caller's block exactly as it was. A value shorter than the block
+// fills its start and zeroes the rest, so no bytes of an older text show through.
 bool ReadRegValue(const char* Name, void* Buffer, DWORD Size) {
   TKeyHolder Key(OpenPluginKey());
   if (!Key) return false;
-  std::vector<BYTE> Data(Size ? Size : 1);
+  std::vector<BYTE> Data(Size ? Size : 1, 0);
   DWORD Type = 0, Got = Size;
   if (RegQueryValueExA(Key.get(), Name, nullptr, &Type, Data.data(), &Got) != ERROR_SUCCESS)
     return false;
-  memcpy(Buffer, Data.data(), Got < Size ? Got : Size);
+  memcpy(Buffer, Data.data(), Size);
   return true;
 }
 
