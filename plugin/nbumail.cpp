@@ -270,6 +270,8 @@ TNbumail::TNbumail(const std::string& FileName)
     const char* Name = FPanelInfo.PanelItems[FPanelInfo.CurrentItem].FindData.cFileName;
     FStartDir.append(Name, strnlen(Name, MAX_PATH));
   }
+  // FAR copies the CurDir it is handed into 260 bytes: a longer text would overrun them.
+  if (FStartDir.size() >= MAX_PATH) FStartDir.resize(MAX_PATH - 1);
 }
 
 TNbumail::~TNbumail() = default;
@@ -433,7 +435,9 @@ void TNbumail::GetOpenPluginInfo(OpenPluginInfo* Info) {
   Info->StructSize = sizeof(OpenPluginInfo);
   Info->Flags = PanelFlags;
   Info->HostFile = nullptr;
-  FCurDir = DirectoryPart(FFolder);
+  // Assigned in place, so that the string's room is reused and a reread allocates nothing.
+  size_t Separator = LastCharOf(FFolder, "\\:");
+  FCurDir.assign(FFolder, 0, Separator == std::string::npos ? 0 : Separator + 1);
   Info->CurDir = FLevel != 0 ? FCurDir.c_str() : FStartDir.c_str();
   Info->Format = FFileName.c_str();
   Info->PanelTitle = FFileName.c_str();
