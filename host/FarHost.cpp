@@ -1235,8 +1235,6 @@ std::vector<HostItem> CopyFindData(FarHost& host, const PluginPanelItem* data, i
     if (!std::memchr(p.FindData.cFileName, 0, sizeof p.FindData.cFileName))
       host.Fail(label + "cFileName has no NUL within 260 bytes");
     item.name = FixedText(p.FindData.cFileName, sizeof p.FindData.cFileName);
-    if (item.name.empty())
-      host.Fail(label + "has an empty name (is the array's stride 366 bytes?)");
     if (!std::memchr(p.FindData.cAlternateFileName, 0, sizeof p.FindData.cAlternateFileName))
       host.Fail(label + "cAlternateFileName has no NUL within 14 bytes");
     item.shortName = FixedText(p.FindData.cAlternateFileName, sizeof p.FindData.cAlternateFileName);
