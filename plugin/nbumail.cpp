@@ -353,9 +353,10 @@ bool TNbumail::BuildFolderView(PluginPanelItem** Items, int* Count) {
   TFindHandle Find(Pattern, Data);
   if (!Find.Valid()) return false;
   FPanelItems.clear();
+  std::string FullName;  // one buffer for every name: no allocation per item
   do {
     if (IsDots(Data.cFileName)) continue;
-    std::string FullName = Directory + Data.cFileName;
+    FullName.assign(Directory).append(Data.cFileName);
     // FAR acts on these names directly: a cut name could be another file, so it is left out.
     if (FullName.size() >= MAX_PATH) continue;
     PluginPanelItem& Item = NewItem();

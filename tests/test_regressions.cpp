@@ -1,0 +1,162 @@
+// Regression tests for faults the soak found, each driven through the exports as FAR drives them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include "FarHost.h"
+
+namespace {
+
+// The plugin's C runtime allocations, counted by routing its imports of msvcrt's malloc, calloc
+// and realloc (operator new ends in malloc) through a counter.
+long Allocations = 0;
+void*(__cdecl* RealMalloc)(size_t);
+void*(__cdecl* RealCalloc)(size_t, size_t);
+void*(__cdecl* RealRealloc)(void*, size_t);
+void* __cdecl CountMalloc(size_t n) { ++Allocations; return RealMalloc(n); }
+void* __cdecl CountCalloc(size_t n, size_t s) { ++Allocations; return RealCalloc(n, s); }
+void* __cdecl CountRealloc(void* p, size_t n) { ++Allocations; return RealRealloc(p, n); }
+
+int CountAllocationsOf(HMODULE module) {
+  BYTE* base = reinterpret_cast<BYTE*>(module);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  int routed = 0;
+  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
+    if (_stricmp(reinterpret_cast<char*>(base + imp->Name), "msvcrt.dll") != 0) continue;
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
+        base + (imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk));
+    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      std::string n = reinterpret_cast<char*>(
+          reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
+      void* counter = n == "malloc" ? reinterpret_cast<void*>(CountMalloc)
+                    : n == "calloc" ? reinterpret_cast<void*>(CountCalloc)
+                    : n == "realloc" ? reinterpret_cast<void*>(CountRealloc) : nullptr;
+      if (!counter) continue;
+      void* real = reinterpret_cast<void*>(slots->u1.Function);
+      if (n == "malloc") RealMalloc = reinterpret_cast<void*(__cdecl*)(size_t)>(real);
+      if (n == "calloc") RealCalloc = reinterpret_cast<void*(__cdecl*)(size_t, size_t)>(real);
+      if (n == "realloc") RealRealloc = reinterpret_cast<void*(__cdecl*)(void*, size_t)>(real);
+      DWORD old;
+      VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
+      slots->u1.Function = reinterpret_cast<DWORD_PTR>(counter);
+      VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
+      ++routed;
+    }
+  }
+  return routed;
+}
+
+class Regressions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH], cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    cwd_ = cwd;
+    GetTempPathA(MAX_PATH, temp);
+    dir_ = std::string(temp) + "quenby_regressions_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    CreateDirectoryA((dir_ + "\\In").c_str(), nullptr);
+    std::ofstream(dir_ + "\\In\\a.txt", std::ios::binary) << "x";
+    list_ = dir_ + "\\LIST.VFS";
+    std::ofstream(list_, std::ios::binary) << dir_ << "\\In\\*.txt,Inbox\r\n";
+
+    FarHost::Options o;
+    o.dllPath = FarHost::DllInFolder(QUENBY_PLUGIN_DIR);
+    o.rootKey = FarHost::TestRootKey(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    host_ = std::make_unique<FarHost>(o);
+    host_->onFailure = [](const std::string& what) { ADD_FAILURE() << "host: " << what; };
+    host_->WriteString("FileSystemFile", list_);
+    ASSERT_TRUE(host_->LoadAndStart()) << host_->lastError;
+  }
+
+  void TearDown() override {
+    host_->Shutdown();
+    EXPECT_TRUE(host_->DeleteRootKey());
+    host_.reset();
+    SetCurrentDirectoryA(cwd_.c_str());  // entering a folder made it the current directory
+    DeleteFileA((dir_ + "\\In\\a.txt").c_str());
+    RemoveDirectoryA((dir_ + "\\In").c_str());
+    DeleteFileA(list_.c_str());
+    RemoveDirectoryA(dir_.c_str());
+  }
+
+  // FAR's file panel in `curDir` with the cursor on `name`, then the plugin opened from the menu.
+  FarHost::Panel* OpenOver(const std::string& curDir, const std::string& name) {
+    host_->filePanel.curDir = curDir;
+    host_->filePanel.items.clear();
+    host_->filePanel.Add(name);
+    host_->filePanel.currentItem = 0;
+    return host_->OpenPlugin(OPEN_PLUGINSMENU, 0);
+  }
+
+  std::string dir_, list_, cwd_;
+  std::unique_ptr<FarHost> host_;
+};
+
+// The root list hands FAR the directory and item name it was opened over as CurDir. Both may be
+// up to 259 characters; FAR copies CurDir into a 260-byte field, so the text must be cut there.
+TEST_F(Regressions, RootCurDirNeverOverrunsFarsField) {
+  const std::string curDir = "C:\\" + std::string(196, 'd');  // 199 characters
+  const std::string name = std::string(150, 'n') + ".vfs";
+  const std::string whole = curDir + name;
+  ASSERT_GT(whole.size(), 259u);
+
+  FarHost::Panel* p = OpenOver(curDir, name);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->info.curDir, whole.substr(0, 259));
+  // FAR copies CurDir into PanelInfo on every panel info request (here Ctrl+Enter's); the host
+  // reports an overrun of the 260 bytes as a failure.
+  EXPECT_EQ(p->ProcessKey(VK_RETURN, PKF_CONTROL), 1);
+  // ".." in the root list closes the panel towards the same, cut, directory.
+  p->SetDirectory("..");
+  EXPECT_TRUE(p->closed);
+  EXPECT_EQ(p->closedTo, whole.substr(0, 259));
+}
+
+// A directory and name that fit are handed over whole, with no backslash put between them.
+TEST_F(Regressions, RootCurDirThatFitsIsKeptWhole) {
+  const std::string curDir = "C:\\" + std::string(196, 'd');
+  const std::string name = std::string(56, 'n') + ".vfs";  // 199 + 60 = 259 characters
+  FarHost::Panel* p = OpenOver(curDir, name);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->info.curDir, curDir + name);
+  EXPECT_EQ(p->info.curDir.size(), 259u);
+  ASSERT_TRUE(p->Close());
+  FarHost::Panel* q = OpenOver("C:\\Work", "LIST.VFS");
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(q->info.curDir, "C:\\WorkLIST.VFS");
+}
+
+// FAR calls GetOpenPluginInfo on every redraw: after the first call it must allocate nothing,
+// also inside a folder whose directory text is too long to sit inside the string itself.
+TEST_F(Regressions, GetOpenPluginInfoAllocatesNothingAfterTheFirst) {
+  ASSERT_EQ(CountAllocationsOf(host_->Module()), 3);
+  FarHost::Panel* p = host_->OpenPlugin(OPEN_PLUGINSMENU, 0);
+  ASSERT_NE(p, nullptr);
+  long before = Allocations;
+  p->Reread();
+  EXPECT_GT(Allocations, before) << "the counter sees the plugin's allocations";
+  for (int level = 0; level < 2; ++level) {
+    if (level) {
+      p->SetDirectory(dir_ + "\\In\\*.txt");
+      p->Reread();
+      ASSERT_EQ(p->info.curDir, dir_ + "\\In\\");
+    }
+    OpenPluginInfo info;
+    memset(&info, 0, sizeof info);
+    host_->exports.GetOpenPluginInfo(p->handle, &info);
+    before = Allocations;
+    for (int i = 0; i < 100; ++i) {
+      memset(&info, 0, sizeof info);
+      host_->exports.GetOpenPluginInfo(p->handle, &info);
+    }
+    EXPECT_EQ(Allocations - before, 0) << (level ? "in a folder" : "at the root");
+  }
+}
+
+}  // namespace
