@@ -1,0 +1,27 @@
+# The demo's scripted runs, checked screen by screen, and the release package: unpacked by a
+# fixture into a scratch folder, its files checked and quenby.dll loaded from there in the host.
+add_test(NAME demo_screens
+  COMMAND ${CMAKE_COMMAND} -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
+          -DDEMO=$<TARGET_FILE:quenby_demo> -DPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+          -P ${CMAKE_SOURCE_DIR}/demo/check_screens.cmake)
+set_tests_properties(demo_screens PROPERTIES TIMEOUT 900)
+
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
+set(QUENBY_UNPACKED ${CMAKE_CURRENT_BINARY_DIR}/package-unpacked.tmp)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/package_unpack.cmake
+  "file(REMOVE_RECURSE \"${QUENBY_UNPACKED}\")\n"
+  "file(MAKE_DIRECTORY \"${QUENBY_UNPACKED}\")\n"
+  "execute_process(COMMAND \"${CMAKE_COMMAND}\" -E tar xf \"${QUENBY_ZIP}\"\n"
+  "                WORKING_DIRECTORY \"${QUENBY_UNPACKED}\" RESULT_VARIABLE rc)\n"
+  "if(NOT rc EQUAL 0)\n  message(FATAL_ERROR \"cannot unpack ${QUENBY_ZIP}\")\nendif()\n")
+add_test(NAME package_unpack COMMAND ${CMAKE_COMMAND} -P ${CMAKE_CURRENT_BINARY_DIR}/package_unpack.cmake)
+add_test(NAME package_cleanup COMMAND ${CMAKE_COMMAND} -E rm -rf ${QUENBY_UNPACKED})
+set_tests_properties(package_unpack PROPERTIES FIXTURES_SETUP quenby_package)
+set_tests_properties(package_cleanup PROPERTIES FIXTURES_CLEANUP quenby_package)
+
+quenby_add_test(test_package test_package.cpp)
+string(REPLACE "/" "\\\\" QUENBY_UNPACKED_WIN "Z:${QUENBY_UNPACKED}/Quenby")
+target_compile_definitions(test_package PRIVATE QUENBY_PACKAGE_DIR="${QUENBY_UNPACKED_WIN}"
+                                                QUENBY_PACKAGE_VERSION="${QUENBY_VERSION}")
+add_dependencies(test_package package_zip)
+set_tests_properties(test_package PROPERTIES FIXTURES_REQUIRED quenby_package)

@@ -1,0 +1,1 @@
+quenby_add_test(test_startup test_startup.cpp)
