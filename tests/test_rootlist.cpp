@@ -148,7 +148,9 @@ class RootList : public ::testing::Test {
   char SavedDir[MAX_PATH] = "";
   std::string Dir, List, Mail;
   std::unique_ptr<FarHost> Host;
-  bool AllowEmptyNames = false;  // the placeholder and a blank line have an empty name
+  // The host takes an item with an empty name for a stride error; the placeholder item and the
+  // item of a blank line have one by design.
+  bool AllowEmptyNames = false;
 };
 
 using Strings = std::vector<std::string>;
@@ -188,7 +190,6 @@ TEST_F(RootList, EmptyFileGivesThePlaceholderOrClosesThePanel) {
   // AutoExitPlugin with nothing listed: FAR is asked to close the panel and go to the panel's
   // directory followed (without a separator) by the name that was under the cursor; the list
   // still comes back, holding only "..".
-  Host->filePanel.curDir = Dir;
   Start({0, 1, 0});
   P = Open();
   ASSERT_NE(P, nullptr);
@@ -199,7 +200,7 @@ TEST_F(RootList, EmptyFileGivesThePlaceholderOrClosesThePanel) {
   EXPECT_TRUE(P->closed);
 
   // The same for a list whose every line names nothing with content.
-  Host->filePanel.curDir = Dir;
+  Host->filePanel.curDir = Dir;  // the close took FAR's file panel to that text
   Host->controls.clear();
   WriteBytes(List, Dir + "\\nothing\\*.msg,none\r\n" + Mail + "\\*.txt,no text files\r\n");
   P = Open();
