@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "AllocationCounter.h"
 #include "FarHost.h"
 
 namespace {
@@ -61,46 +62,6 @@ long long HeapInUse() {
   return bytes;
 }
 
-// The plugin's C runtime allocations, counted by routing its imports of msvcrt's malloc, calloc
-// and realloc (operator new ends in malloc) through counters.
-volatile long Allocations = 0;
-void*(__cdecl* RealMalloc)(size_t);
-void*(__cdecl* RealCalloc)(size_t, size_t);
-void*(__cdecl* RealRealloc)(void*, size_t);
-void* __cdecl CountMalloc(size_t n) { ++Allocations; return RealMalloc(n); }
-void* __cdecl CountCalloc(size_t n, size_t s) { ++Allocations; return RealCalloc(n, s); }
-void* __cdecl CountRealloc(void* p, size_t n) { ++Allocations; return RealRealloc(p, n); }
-
-int CountPluginAllocations(HMODULE module) {
-  BYTE* base = reinterpret_cast<BYTE*>(module);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  int hooked = 0;
-  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
-    if (_stricmp(reinterpret_cast<char*>(base + imp->Name), "msvcrt.dll") != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
-        base + (imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk));
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-    for (; names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const char* n = reinterpret_cast<char*>(
-          reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
-      void* counter = nullptr;
-      void** real = nullptr;
-      if (!strcmp(n, "malloc")) counter = reinterpret_cast<void*>(CountMalloc), real = reinterpret_cast<void**>(&RealMalloc);
-      if (!strcmp(n, "calloc")) counter = reinterpret_cast<void*>(CountCalloc), real = reinterpret_cast<void**>(&RealCalloc);
-      if (!strcmp(n, "realloc")) counter = reinterpret_cast<void*>(CountRealloc), real = reinterpret_cast<void**>(&RealRealloc);
-      if (!counter) continue;
-      DWORD old;
-      VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-      *real = reinterpret_cast<void*>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<DWORD_PTR>(counter);
-      VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
-      ++hooked;
-    }
-  }
-  return hooked;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Data: a few hundred folders with files, list files over them, and big folders.
@@ -260,7 +221,7 @@ struct Bench {
       fprintf(stderr, "bench: the plugin does not load: %s\n", host.lastError.c_str());
       exit(2);
     }
-    hooked = CountPluginAllocations(host.Module());
+    hooked = CountAllocationsOf(host.Module());
   }
   int hooked = 0;
 
@@ -439,9 +400,9 @@ int main(int argc, char** argv) {
     hooked = b.hooked;
     FarHost::Panel* p = b.host.OpenPlugin(OPEN_PLUGINSMENU, 0);
     if (!p) return fprintf(stderr, "bench: the panel does not open\n"), 2;
-    long gfdAllocs = Allocations;
+    long gfdAllocs = AllocationCount();
     b.Reread(p->handle);
-    gfdAllocs = Allocations - gfdAllocs;  // the counter must see the reread's allocations
+    gfdAllocs = AllocationCount() - gfdAllocs;  // the counter must see the reread's allocations
     double allocs[2] = {0, 0};
     long long heap[2] = {0, 0};
     for (int level = 0; level < 2; ++level) {
@@ -449,14 +410,14 @@ int main(int argc, char** argv) {
       OpenPluginInfo info;
       memset(&info, 0, sizeof info);
       b.host.exports.GetOpenPluginInfo(p->handle, &info);
-      long before = Allocations;
+      long before = AllocationCount();
       long long heapBefore = HeapInUse();
       for (int i = 0; i < 1000; ++i) {
         memset(&info, 0, sizeof info);
         b.host.exports.GetOpenPluginInfo(p->handle, &info);
       }
       heap[level] = HeapInUse() - heapBefore;
-      allocs[level] = (Allocations - before) / 1000.0;
+      allocs[level] = (AllocationCount() - before) / 1000.0;
     }
     infoAllocs = hooked == 3 && gfdAllocs > 0 ? std::max(allocs[0], allocs[1]) : -1;
     printf("GetOpenPluginInfo after the first: %.3f allocations per call at the root, %.3f in a "

@@ -5,51 +5,11 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include "AllocationCounter.h"
 #include "FarHost.h"
 
 namespace {
 
-// The plugin's C runtime allocations, counted by routing its imports of msvcrt's malloc, calloc
-// and realloc (operator new ends in malloc) through a counter.
-long Allocations = 0;
-void*(__cdecl* RealMalloc)(size_t);
-void*(__cdecl* RealCalloc)(size_t, size_t);
-void*(__cdecl* RealRealloc)(void*, size_t);
-void* __cdecl CountMalloc(size_t n) { ++Allocations; return RealMalloc(n); }
-void* __cdecl CountCalloc(size_t n, size_t s) { ++Allocations; return RealCalloc(n, s); }
-void* __cdecl CountRealloc(void* p, size_t n) { ++Allocations; return RealRealloc(p, n); }
-
-int CountAllocationsOf(HMODULE module) {
-  BYTE* base = reinterpret_cast<BYTE*>(module);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  int routed = 0;
-  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
-    if (_stricmp(reinterpret_cast<char*>(base + imp->Name), "msvcrt.dll") != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
-        base + (imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk));
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-    for (; names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      std::string n = reinterpret_cast<char*>(
-          reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
-      void* counter = n == "malloc" ? reinterpret_cast<void*>(CountMalloc)
-                    : n == "calloc" ? reinterpret_cast<void*>(CountCalloc)
-                    : n == "realloc" ? reinterpret_cast<void*>(CountRealloc) : nullptr;
-      if (!counter) continue;
-      void* real = reinterpret_cast<void*>(slots->u1.Function);
-      if (n == "malloc") RealMalloc = reinterpret_cast<void*(__cdecl*)(size_t)>(real);
-      if (n == "calloc") RealCalloc = reinterpret_cast<void*(__cdecl*)(size_t, size_t)>(real);
-      if (n == "realloc") RealRealloc = reinterpret_cast<void*(__cdecl*)(void*, size_t)>(real);
-      DWORD old;
-      VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-      slots->u1.Function = reinterpret_cast<DWORD_PTR>(counter);
-      VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
-      ++routed;
-    }
-  }
-  return routed;
-}
 
 class Regressions : public ::testing::Test {
  protected:
@@ -138,9 +98,9 @@ TEST_F(Regressions, GetOpenPluginInfoAllocatesNothingAfterTheFirst) {
   ASSERT_EQ(CountAllocationsOf(host_->Module()), 3);
   FarHost::Panel* p = host_->OpenPlugin(OPEN_PLUGINSMENU, 0);
   ASSERT_NE(p, nullptr);
-  long before = Allocations;
+  long before = AllocationCount();
   p->Reread();
-  EXPECT_GT(Allocations, before) << "the counter sees the plugin's allocations";
+  EXPECT_GT(AllocationCount(), before) << "the counter sees the plugin's allocations";
   for (int level = 0; level < 2; ++level) {
     if (level) {
       p->SetDirectory(dir_ + "\\In\\*.txt");
@@ -150,12 +110,12 @@ TEST_F(Regressions, GetOpenPluginInfoAllocatesNothingAfterTheFirst) {
     OpenPluginInfo info;
     memset(&info, 0, sizeof info);
     host_->exports.GetOpenPluginInfo(p->handle, &info);
-    before = Allocations;
+    before = AllocationCount();
     for (int i = 0; i < 100; ++i) {
       memset(&info, 0, sizeof info);
       host_->exports.GetOpenPluginInfo(p->handle, &info);
     }
-    EXPECT_EQ(Allocations - before, 0) << (level ? "in a folder" : "at the root");
+    EXPECT_EQ(AllocationCount() - before, 0) << (level ? "in a folder" : "at the root");
   }
 }
 
