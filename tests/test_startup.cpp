@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 #include "FarHost.h"
@@ -16,8 +17,7 @@ namespace {
 // Items of the configuration dialog.
 enum { ItemAddToDisks = 1, ItemDigit = 2, ItemPath = 6, ItemExt = 8, ItemFirstFlag = 10 };
 enum { ItemOk = 16 };
-const char* const FlagNames[] = {"ShowAllFiles", "ShowAllFolders", "AutoExit", "AutoExitPlugin",
-                                 "TreatFolderAsFile"};
+// The integer settings; the last five are the check boxes from item 10 on.
 const char* const IntegerNames[] = {"AddToDisksMenu", "DisksMenuDigit", "ShowAllFiles",
                                     "ShowAllFolders", "AutoExit", "AutoExitPlugin",
                                     "TreatFolderAsFile"};
@@ -27,7 +27,18 @@ struct Shown {
   int addToDisks = -99;
   std::string digit, path, ext;
   std::vector<int> flags;
+  bool operator==(const Shown& o) const {
+    return addToDisks == o.addToDisks && digit == o.digit && path == o.path && ext == o.ext &&
+           flags == o.flags;
+  }
 };
+std::ostream& operator<<(std::ostream& out, const Shown& s) {
+  out << "{disks " << s.addToDisks << ", digit \"" << s.digit << "\", path \"" << s.path
+      << "\", ext \"" << s.ext << "\", flags";
+  for (int f : s.flags) out << ' ' << f;
+  return out << '}';
+}
+const Shown Defaults{1, "1", "", "", {0, 0, 1, 1, 0}};
 
 std::string CurrentTestName() {
   return ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -38,45 +49,51 @@ void SetData(FarDialogItem& item, const std::string& text) {
   std::memcpy(item.Data, text.c_str(), text.size() + 1);
 }
 
-// Bytes of a value read directly under HKCU\<path>; empty with ok=false when it is missing.
-std::vector<BYTE> DirectRead(const std::string& path, const char* name, DWORD& type, bool& ok) {
-  std::vector<BYTE> data(1024);
+// The bytes of a REG_DWORD-typed value read with the registry API under HKCU\<path>.
+std::string DirectRead(const std::string& path, const char* name) {
+  std::string data(1024, '\0');
   HKEY key = nullptr;
-  ok = false;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return {};
-  DWORD size = static_cast<DWORD>(data.size());
-  ok = RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
+    return "<no key>";
+  DWORD type = 0, size = static_cast<DWORD>(data.size());
+  LONG r = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
   RegCloseKey(key);
-  data.resize(ok ? size : 0);
-  return data;
+  if (r != ERROR_SUCCESS) return "<no value>";
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD)) << name;
+  return data.substr(0, size);
+}
+
+// Removes every key of this test (a run that crashed may have left some behind).
+bool DeleteTestKeys() {
+  FarHost::Options o;
+  o.rootKey = FarHost::TestRootKey(CurrentTestName());
+  FarHost cleaner(o);
+  return cleaner.DeleteRootKey();
 }
 
 class Startup : public ::testing::Test {
  protected:
   std::unique_ptr<FarHost> host;
 
+  void SetUp() override { ASSERT_TRUE(DeleteTestKeys()); }
+
   // A host whose RootKey is `rootKey` (by default one of this test's own).
-  FarHost& MakeHost(std::string rootKey = std::string()) {
+  void MakeHost(std::string rootKey = std::string()) {
     FarHost::Options o;
     o.dllPath = FarHost::DllInFolder(QUENBY_PLUGIN_DIR);
     o.rootKey = rootKey.empty() ? FarHost::TestRootKey(CurrentTestName()) : rootKey;
     o.moduleNumber = 7;
     host = std::make_unique<FarHost>(o);
     host->onFailure = [](const std::string& what) { ADD_FAILURE() << "host: " << what; };
-    return *host;
   }
   void Start() { ASSERT_TRUE(host->LoadAndStart()) << host->lastError; }
 
-  // Removes this test's keys, whatever RootKey the host had (every one starts with the test's
-  // own root key).
   void TearDown() override {
-    if (host) EXPECT_EQ(host->messages.size(), 0u) << "no message box is expected here";
+    if (host) {
+      EXPECT_EQ(host->messages.size(), 0u) << "no message box is expected here";
+    }
     host.reset();
-    FarHost::Options o;
-    o.rootKey = FarHost::TestRootKey(CurrentTestName());
-    FarHost cleaner(o);
-    EXPECT_TRUE(cleaner.DeleteRootKey());
+    EXPECT_TRUE(DeleteTestKeys());  // every RootKey a test uses starts with its own
   }
 
   // Opens the configuration dialog; the user leaves with Escape.
@@ -115,13 +132,14 @@ class Startup : public ::testing::Test {
     });
   }
 
-  std::vector<BYTE> Stored(const std::string& name, DWORD expectedType = REG_DWORD) {
+  // A value the plugin stored: always REG_DWORD.
+  std::vector<BYTE> Stored(const std::string& name) {
     auto v = host->ReadValue(name);
     if (!v) {
       ADD_FAILURE() << name << " is not stored";
       return {};
     }
-    EXPECT_EQ(v->type, expectedType) << name;
+    EXPECT_EQ(v->type, static_cast<DWORD>(REG_DWORD)) << name;
     return v->data;
   }
   void WriteBytes(const std::string& name, const std::string& bytes, DWORD type = REG_DWORD) {
@@ -141,13 +159,7 @@ TEST_F(Startup, DefaultsWithoutAKeyAndNothingIsWritten) {
   ASSERT_EQ(host->pluginInfo.diskMenuStrings.size(), 1u);
   EXPECT_EQ(host->pluginInfo.diskMenuNumbers, std::vector<int>{1});
 
-  Shown s = ShowDialog();
-  EXPECT_EQ(s.addToDisks, 1);
-  EXPECT_EQ(s.digit, "1");
-  EXPECT_EQ(s.path, "");
-  EXPECT_EQ(s.ext, "");
-  EXPECT_EQ(s.flags, (std::vector<int>{0, 0, 1, 1, 0}));
-
+  EXPECT_EQ(ShowDialog(), Defaults);
   host->ExitFAR();
   EXPECT_FALSE(host->KeyExists()) << "loading, Escape and ExitFAR must not create the key";
   EXPECT_FALSE(host->KeyExists(""));
@@ -171,7 +183,7 @@ TEST_F(Startup, SaveWritesNineDwordValuesWithTheBlocksWhole) {
   }
   EXPECT_EQ(host->ReadDword("AddToDisksMenu"), 0u);
   EXPECT_EQ(host->ReadDword("DisksMenuDigit"), 5u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(host->ReadDword(FlagNames[i]), i % 2 == 0 ? 1u : 0u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(host->ReadDword(IntegerNames[2 + i]), i % 2 == 0 ? 1u : 0u);
 
   std::string longPath = "C:\\Lists\\a rather long list file name.vfs";
   std::vector<BYTE> path = Stored("FileSystemFile");
@@ -180,13 +192,7 @@ TEST_F(Startup, SaveWritesNineDwordValuesWithTheBlocksWhole) {
   EXPECT_EQ(Bytes(Stored("FileSystemExt")), "vfs") << "three letters fill the block, no zero";
 
   // The settings key is exactly <RootKey>\Quenby.
-  DWORD type = 0;
-  bool ok = false;
-  std::vector<BYTE> direct =
-      DirectRead(host->options.rootKey + "\\Quenby", "FileSystemExt", type, ok);
-  ASSERT_TRUE(ok);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(Bytes(direct), "vfs");
+  EXPECT_EQ(DirectRead(host->options.rootKey + "\\Quenby", "FileSystemExt"), "vfs");
 
   // A shorter path and a two-letter extension replace them; a new start-up sees only those.
   SavePathAndExt("C:\\b.vfs", "ab");
@@ -195,12 +201,7 @@ TEST_F(Startup, SaveWritesNineDwordValuesWithTheBlocksWhole) {
   ASSERT_EQ(path.size(), 255u);
   EXPECT_EQ(Bytes(path).substr(0, 9), std::string("C:\\b.vfs\0", 9));
   Start();
-  Shown s = ShowDialog();
-  EXPECT_EQ(s.path, "C:\\b.vfs");
-  EXPECT_EQ(s.ext, "ab");
-  EXPECT_EQ(s.digit, "5");
-  EXPECT_EQ(s.addToDisks, 0);
-  EXPECT_EQ(s.flags, (std::vector<int>{1, 0, 1, 0, 1}));
+  EXPECT_EQ(ShowDialog(), (Shown{0, "5", "C:\\b.vfs", "ab", {1, 0, 1, 0, 1}}));
 
   // A three-letter extension reads back whole on a fresh load of the module.
   SavePathAndExt("C:\\b.vfs", "LST");
@@ -218,18 +219,13 @@ TEST_F(Startup, StoredFormsReadBackUnchanged) {
   WriteBytes("FileSystemExt", "VFS");
   host->WriteDword("DisksMenuDigit", 3);
   Start();
-  Shown s = ShowDialog();
-  EXPECT_EQ(s.path, fullPath);
-  EXPECT_EQ(s.ext, "VFS");
-  EXPECT_EQ(s.digit, "3");
+  EXPECT_EQ(ShowDialog(), (Shown{1, "3", fullPath, "VFS", {0, 0, 1, 1, 0}}));
 
   // Only the text up to the zero counts, whatever follows it in the block.
   WriteBytes("FileSystemFile", std::string("C:\\x.vfs\0", 9) + std::string(246, 'G'));
   WriteBytes("FileSystemExt", std::string("q\0Z", 3));
   Start();
-  s = ShowDialog();
-  EXPECT_EQ(s.path, "C:\\x.vfs");
-  EXPECT_EQ(s.ext, "q");
+  EXPECT_EQ(ShowDialog(), (Shown{1, "3", "C:\\x.vfs", "q", {0, 0, 1, 1, 0}}));
 
   // The stored type is not looked at: REG_SZ and REG_BINARY values count by their bytes.
   host->WriteString("FileSystemFile", "D:\\mail\\list.txt");
@@ -237,10 +233,7 @@ TEST_F(Startup, StoredFormsReadBackUnchanged) {
   host->WriteString("AutoExit", "0");  // the bytes '0', 0: the integer 0x30
   WriteBytes("ShowAllFiles", std::string("\x01\0\0\0", 4), REG_BINARY);
   Start();
-  s = ShowDialog();
-  EXPECT_EQ(s.path, "D:\\mail\\list.txt");
-  EXPECT_EQ(s.ext, "tx");
-  EXPECT_EQ(s.flags, (std::vector<int>{1, 0, 0x30, 1, 0}));
+  EXPECT_EQ(ShowDialog(), (Shown{1, "3", "D:\\mail\\list.txt", "tx", {1, 0, 0x30, 1, 0}}));
 }
 
 TEST_F(Startup, OddSizesAndValuesLoadDeterministically) {
@@ -252,10 +245,7 @@ TEST_F(Startup, OddSizesAndValuesLoadDeterministically) {
   Start();
 
   // A flag stored as 2 loads as 2 and acts as off.
-  Shown s = ShowDialog();
-  EXPECT_EQ(s.addToDisks, 2);
-  EXPECT_EQ(s.flags, (std::vector<int>{2, 2, 2, 2, 2}));
-  EXPECT_EQ(s.digit, std::to_string(0x01020304));
+  EXPECT_EQ(ShowDialog(), (Shown{2, "16909060", "C:\\kept.vfs", "ke", {2, 2, 2, 2, 2}}));
   ASSERT_TRUE(host->GetPluginInfo());
   EXPECT_TRUE(host->pluginInfo.diskMenuStrings.empty()) << "AddToDisksMenu 2 is off";
   EXPECT_EQ(host->pluginInfo.pluginMenuStrings.size(), 1u);
@@ -270,12 +260,7 @@ TEST_F(Startup, OddSizesAndValuesLoadDeterministically) {
   WriteBytes("FileSystemExt", std::string(300, 'E'));
   WriteBytes("FileSystemFile", std::string(256, 'F'));
   Start();
-  s = ShowDialog();
-  EXPECT_EQ(s.digit, "9");
-  EXPECT_EQ(s.addToDisks, 1);
-  EXPECT_EQ(s.flags, (std::vector<int>{0, 2, 0x105, 2, 2}));
-  EXPECT_EQ(s.path, "C:\\kept.vfs");
-  EXPECT_EQ(s.ext, "ke");
+  EXPECT_EQ(ShowDialog(), (Shown{1, "9", "C:\\kept.vfs", "ke", {0, 2, 0x105, 2, 2}}));
 
   WriteBytes("DisksMenuDigit", std::string("\x07\0\0\0\0\0\0\0", 8), REG_BINARY);
   Start();
@@ -284,12 +269,7 @@ TEST_F(Startup, OddSizesAndValuesLoadDeterministically) {
   // Without the key the integers take their defaults; the text blocks keep their content.
   ASSERT_TRUE(host->DeleteRootKey());
   Start();
-  s = ShowDialog();
-  EXPECT_EQ(s.addToDisks, 1);
-  EXPECT_EQ(s.digit, "1");
-  EXPECT_EQ(s.flags, (std::vector<int>{0, 0, 1, 1, 0}));
-  EXPECT_EQ(s.path, "C:\\kept.vfs");
-  EXPECT_EQ(s.ext, "ke");
+  EXPECT_EQ(ShowDialog(), (Shown{1, "1", "C:\\kept.vfs", "ke", {0, 0, 1, 1, 0}}));
   EXPECT_FALSE(host->KeyExists(""));
 
   // A fresh module starts from empty blocks: an over-long text leaves them empty.
@@ -323,8 +303,10 @@ TEST_F(Startup, PluginInfoForEachDisksMenuSetting) {
     EXPECT_EQ(pi.CommandPrefix, nullptr);
     EXPECT_EQ(pi.PluginMenuStringsNumber, 1);
     EXPECT_EQ(pi.PluginConfigStringsNumber, 1);
-    if (pi.PluginMenuStringsNumber == 1) EXPECT_STREQ(pi.PluginMenuStrings[0], name.c_str());
-    if (pi.PluginConfigStringsNumber == 1) EXPECT_STREQ(pi.PluginConfigStrings[0], name.c_str());
+    if (pi.PluginMenuStringsNumber == 1 && pi.PluginConfigStringsNumber == 1) {
+      EXPECT_STREQ(pi.PluginMenuStrings[0], name.c_str());
+      EXPECT_STREQ(pi.PluginConfigStrings[0], name.c_str());
+    }
     return pi;
   };
 
@@ -378,18 +360,12 @@ TEST_F(Startup, LongRootKeysWork) {
   EXPECT_EQ(ShowDialog().digit, "4");
   SavePathAndExt("C:\\long\\root.vfs", "vfs");
 
-  DWORD type = 0;
-  bool ok = false;
-  std::vector<BYTE> path = DirectRead(root + "\\Quenby", "FileSystemFile", type, ok);
-  ASSERT_TRUE(ok);
+  std::string path = DirectRead(root + "\\Quenby", "FileSystemFile");
   EXPECT_EQ(path.size(), 255u);
-  EXPECT_EQ(Bytes(path).substr(0, 17), std::string("C:\\long\\root.vfs\0", 17));
+  EXPECT_EQ(path.substr(0, 17), std::string("C:\\long\\root.vfs\0", 17));
   host->Unload();
   Start();
-  Shown s = ShowDialog();
-  EXPECT_EQ(s.path, "C:\\long\\root.vfs");
-  EXPECT_EQ(s.ext, "vfs");
-  EXPECT_EQ(s.digit, "4");
+  EXPECT_EQ(ShowDialog(), (Shown{1, "4", "C:\\long\\root.vfs", "vfs", {0, 0, 1, 1, 0}}));
 
   host.reset();
   root = base;
@@ -398,21 +374,15 @@ TEST_F(Startup, LongRootKeysWork) {
   Start();
   ASSERT_TRUE(host->GetPluginInfo());
   EXPECT_EQ(host->pluginInfo.diskMenuNumbers, std::vector<int>{1});
-  s = ShowDialog();
-  EXPECT_EQ(s.digit, "1");
-  EXPECT_EQ(s.path, "");
-  EXPECT_EQ(s.flags, (std::vector<int>{0, 0, 1, 1, 0}));
+  EXPECT_EQ(ShowDialog(), Defaults);
   SaveThroughDialog([](std::vector<FarDialogItem>& items) {
     SetData(items[ItemDigit], "6");
     SetData(items[ItemPath], "C:\\p.vfs");
     SetData(items[ItemExt], "abc");
     items[ItemFirstFlag + 2].Selected = 0;
   });
-  s = ShowDialog();  // saved or not, the settings in memory are the dialog's
-  EXPECT_EQ(s.digit, "6");
-  EXPECT_EQ(s.path, "C:\\p.vfs");
-  EXPECT_EQ(s.ext, "abc");
-  EXPECT_EQ(s.flags, (std::vector<int>{0, 0, 0, 1, 0}));
+  // Saved or not, the settings in memory are the dialog's.
+  EXPECT_EQ(ShowDialog(), (Shown{1, "6", "C:\\p.vfs", "abc", {0, 0, 0, 1, 0}}));
   ASSERT_TRUE(host->GetPluginInfo());
   EXPECT_EQ(host->pluginInfo.diskMenuNumbers, std::vector<int>{6});
 }
@@ -433,8 +403,5 @@ TEST_F(Startup, SecondStartupReloadsAndExitFarDoesNothing) {
   EXPECT_EQ(Bytes(Stored("FileSystemFile")).substr(0, 14), "C:\\second.vfs" + std::string(1, '\0'));
 
   Start();
-  Shown s = ShowDialog();
-  EXPECT_EQ(s.path, "C:\\second.vfs");
-  EXPECT_EQ(s.ext, "one");
-  EXPECT_EQ(s.flags[2], 0);
+  EXPECT_EQ(ShowDialog(), (Shown{1, "1", "C:\\second.vfs", "one", {0, 0, 0, 1, 0}}));
 }
