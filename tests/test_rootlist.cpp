@@ -8,31 +8,9 @@
 #include <string>
 #include <vector>
 #include "FarHost.h"
+#include "TempFiles.h"
 
 namespace {
-
-void RemoveTree(const std::string& Path) {
-  WIN32_FIND_DATAA D;
-  HANDLE F = FindFirstFileA((Path + "\\*").c_str(), &D);
-  if (F != INVALID_HANDLE_VALUE) {
-    do {
-      std::string Name = D.cFileName, Full = Path + "\\" + Name;
-      if (Name == "." || Name == "..") continue;
-      if (D.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(Full);
-      } else {
-        SetFileAttributesA(Full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(Full.c_str());
-      }
-    } while (FindNextFileA(F, &D));
-    FindClose(F);
-  }
-  RemoveDirectoryA(Path.c_str());
-}
-
-void WriteBytes(const std::string& Path, const std::string& Bytes) {
-  std::ofstream(Path, std::ios::binary) << Bytes;
-}
 
 FILETIME Stamp(int Year, int Month, int Day) {
   SYSTEMTIME S{};

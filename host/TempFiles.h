@@ -1,0 +1,9 @@
+// File helpers for the programs that run the plugin on real files: tests, soak and benchmarks.
+#pragma once
+
+#include <string>
+
+// Deletes a folder and everything below it, read-only files included.
+void RemoveTree(const std::string& Path);
+// Writes Bytes to Path, replacing the file.
+void WriteBytes(const std::string& Path, const std::string& Bytes);
