@@ -46,11 +46,6 @@ std::string NameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool IsFolder(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // One column of a panel view mode: a type letter with its modifiers, and a width.
 struct Column {
   char type;
@@ -242,14 +237,12 @@ void Demo::DrawPanel(Screen& s) {
     DrawFrame(s, FromOem(info.panelTitle), Columns(m.columnTypes, m.columnWidths, W - 2), p->items,
               p->currentItem, p->topPanelItem,
               Columns(m.statusColumnTypes, m.statusColumnWidths, W - 2));
-    // With real names FAR's prompt is the folder of the item under the cursor.
-    const HostItem* cur = p->Current();
-    prompt = (info.flags & OPIF_REALNAMES) && cur ? FolderOf(cur->name) : info.curDir;
+    prompt = info.curDir;  // FAR's prompt is the plugin's CurDir, also with real names
   } else {
     FarHost::FilePanel& f = host_.filePanel;
-    DrawFrame(s, L" " + FromOem(f.curDir) + L" ", Columns("N,S,D,T", "0,8,8,5", W - 2), f.items,
+    prompt = FarHost::PanelDirectory(f.curDir);
+    DrawFrame(s, L" " + FromOem(prompt) + L" ", Columns("N,S,D,T", "0,8,8,5", W - 2), f.items,
               f.currentItem, f.topPanelItem, Columns("N,S,D,T", "0,8,8,5", W - 2));
-    prompt = f.curDir;
   }
   std::wstring cmd = FromOem(prompt) + L">" + FromOem(host_.commandLine);
   if (static_cast<int>(cmd.size()) > W - 1) cmd = cmd.substr(cmd.size() - (W - 1));
@@ -513,7 +506,6 @@ int Demo::Dialog(std::vector<FarDialogItem>& items) {
 
 void Demo::LoadFilePanel() {
   FarHost::FilePanel& f = host_.filePanel;
-  if (!IsFolder(f.curDir)) f.curDir = shownDir_;  // FAR stays where it was (see CLOSEPLUGIN)
   const HostItem* cur = f.currentItem >= 0 && f.currentItem < static_cast<int>(f.items.size())
                             ? &f.items[f.currentItem] : nullptr;
   std::string keep = cur && f.curDir == shownDir_ ? cur->name : std::string();
@@ -755,6 +747,17 @@ int main(int argc, char** argv) {
           m.answer = demo.MessageBox(m);
         } catch (...) {
           m.answer = -1;
+        }
+      };
+      // FAR's error box when a close text names no folder; the panel stays where it was.
+      host.onChangeDirError = [&demo](const std::string& text, const std::string& reason) {
+        MessageCall box;
+        box.flags = FMSG_WARNING;
+        box.items = {"Error", reason, text, "Ok"};
+        box.buttonsNumber = 1;
+        try {
+          demo.MessageBox(box);
+        } catch (...) {
         }
       };
       host.dialogAnswer = [&demo](std::vector<FarDialogItem>& items) {

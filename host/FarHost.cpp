@@ -855,7 +855,7 @@ int FarHost::DoControl(HANDLE handle, int command, void* param) {
         if (filePanel.curDir.size() >= sizeof pi->CurDir)
           Fail(name + ": the test's file panel CurDir does not fit 260 bytes");
         FillPanelInfo(*pi, filePanel.items, filePanel.currentItem, filePanel.topPanelItem,
-                      filePanel.curDir, false, SM_NAME);
+                      PanelDirectory(filePanel.curDir), false, SM_NAME);
       }
       result = TRUE;
       break;
@@ -940,23 +940,49 @@ void FarHost::RunDeferred() {
       if (p.closed) continue;
       p.ClosePlugin();
       p.closedTo = dir;
-      if (!dir.empty()) {
-        filePanel.curDir = dir;
-        Log("FilePanel:ChangeDir(" + dir + ")");
-      }
+      ChangeFilePanelDir(dir);
     }
     if (filePanel.pendingClose) {
       any = true;
       std::string dir = *filePanel.pendingClose;
       filePanel.pendingClose.reset();
-      if (!dir.empty()) {
-        filePanel.curDir = dir;
-        Log("FilePanel:ChangeDir(" + dir + ")");
-      }
+      ChangeFilePanelDir(dir);
     }
     if (!any) break;
   }
   runningDeferred_ = false;
+}
+
+std::string FarHost::PanelDirectory(const std::string& dir) {
+  std::string out = dir;
+  while (out.size() > 1 && out.back() == '\\' && !(out.size() == 3 && out[1] == ':'))
+    out.pop_back();
+  return out;
+}
+
+void FarHost::ChangeFilePanelDir(const std::string& text) {
+  if (text.empty()) return;  // FAR 1.70+: no change of directory, the panel is refreshed
+  // A text that does not start with a drive root is taken relative to the panel's folder.
+  bool rooted = (text.size() >= 3 && text[1] == ':' && text[2] == '\\') ||
+                text.compare(0, 2, "\\\\") == 0;
+  std::string wanted = rooted ? text : PanelDirectory(filePanel.curDir) + "\\" + text;
+  DWORD attributes = GetFileAttributesA(wanted.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // FAR shows its error box naming the text and stays where it was.
+    const char* reason = attributes == INVALID_FILE_ATTRIBUTES ? "File not found"
+                                                               : "The specified name is invalid";
+    Log("FilePanel:ChangeDirFailed(" + text + ")");
+    if (onChangeDirError)
+      onChangeDirError(text, reason);
+    else
+      Fail("FCTL_CLOSEPLUGIN: after ClosePlugin FAR changes to \"" + text + "\", which is not an "
+           "existing folder: FAR shows the error box \"" + reason + "\"");
+    return;
+  }
+  char full[MAX_PATH] = "";
+  DWORD length = GetFullPathNameA(wanted.c_str(), MAX_PATH, full, nullptr);
+  filePanel.curDir = PanelDirectory(length > 0 && length < MAX_PATH ? full : wanted);
+  Log("FilePanel:ChangeDir(" + text + ")");
 }
 
 FarHost::Panel* FarHost::Adopt(HANDLE h, const char* what) {

@@ -156,6 +156,8 @@ class FarHost {
   // The normal file panel of the active side, as the test sets it up. FCTL_GETPANELINFO with
   // INVALID_HANDLE_VALUE describes it while no plugin panel is active.
   struct FilePanel {
+    // The folder shown. FAR reports it as GetCurrentDirectory gives it: a drive root ends with
+    // a backslash, a sub-folder does not (PanelDirectory), whatever form the test wrote here.
     std::string curDir;
     std::vector<HostItem> items;
     int currentItem = 0;
@@ -356,6 +358,13 @@ class FarHost {
   int getMsgCalls = 0;
   int callDepth = 0;  // plugin calls in progress
 
+  // After ClosePlugin FAR (1.70 on) changes the file panel to the close text. A text that is
+  // not an existing folder makes FAR show an error box and stay where it was: a failed check,
+  // unless this is set (the demo draws the box). `reason` is FAR's line for it.
+  std::function<void(const std::string& text, const std::string& reason)> onChangeDirError;
+  // A folder as FAR reports it in PanelInfo.CurDir: no final backslash except on "X:\".
+  static std::string PanelDirectory(const std::string& dir);
+
   // Looks up an open panel by handle (nullptr when none).
   Panel* FindPanel(HANDLE handle) const;
   // The most recently opened panel that is still open.
@@ -378,6 +387,7 @@ class FarHost {
   void BeginCall() { ++callDepth; }
   void EndCall();  // at depth 0 carries out deferred FCTL_CLOSEPLUGIN commands
   void RunDeferred();
+  void ChangeFilePanelDir(const std::string& text);
   Panel* Adopt(HANDLE h, const char* what);
   void OnPanelClosed(Panel& panel);
   bool NeedLoaded(const char* what);

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include "FARIntf.h"
 
 // Base of the plugin's own exceptions; the class name is shown in the exception box.
@@ -34,15 +35,24 @@ typedef void (*TGuardedWork)(void* Context);
 // described in Caught. Returns true when the work completed.
 bool RunGuarded(TGuardedWork Work, void* Context, TCaughtException& Caught);
 
-// Runs F under RunGuarded; on failure shows the exception box when Box is true.
-template <class F> bool Guard(F&& Work, bool Box) {
+// Runs F under RunGuarded; on failure calls Report with what was caught, itself guarded, so
+// that a failure while reporting cannot escape either. Returns true when the work completed.
+template <class F, class R> bool GuardAndReport(F&& Work, R&& Report) {
+  using TWork = std::remove_reference_t<F>;
   TCaughtException Caught{};
-  bool Done = RunGuarded([](void* C) { (*static_cast<F*>(C))(); }, &Work, Caught);
-  if (!Done && Box) {
-    TCaughtException Shown = Caught;
-    TGuardedWork ShowBox = [](void* C) { ShowExceptionBox(*static_cast<TCaughtException*>(C)); };
+  bool Done = RunGuarded([](void* C) { (*static_cast<TWork*>(C))(); }, &Work, Caught);
+  if (!Done) {
+    auto ReportCaught = [&] { Report(Caught); };
+    using TReport = decltype(ReportCaught);
     TCaughtException Ignored{};
-    RunGuarded(ShowBox, &Shown, Ignored);
+    RunGuarded([](void* C) { (*static_cast<TReport*>(C))(); }, &ReportCaught, Ignored);
   }
   return Done;
+}
+
+// Runs F under RunGuarded; on failure shows the exception box when Box is true.
+template <class F> bool Guard(F&& Work, bool Box) {
+  return GuardAndReport(Work, [Box](const TCaughtException& Caught) {
+    if (Box) ShowExceptionBox(Caught);
+  });
 }

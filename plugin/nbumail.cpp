@@ -263,13 +263,11 @@ TNbumail::TNbumail(const std::string& FileName)
   memset(FPanelModes, 0, sizeof(FPanelModes));
   memset(&FPanelInfo, 0, sizeof(FPanelInfo));
   memset(&FSavedRedraw, 0, sizeof(FSavedRedraw));
+  // The folder FAR showed: the root list reports it as its directory, and closing hands it
+  // back, so that FAR returns to a folder that exists. FAR gives a sub-folder without its final
+  // backslash, so gluing the item name to it would name nothing.
   StartupInfo.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &FPanelInfo);
   FStartDir.assign(FPanelInfo.CurDir, strnlen(FPanelInfo.CurDir, sizeof(FPanelInfo.CurDir)));
-  if (FPanelInfo.PanelItems && FPanelInfo.CurrentItem >= 0 &&
-      FPanelInfo.CurrentItem < FPanelInfo.ItemsNumber) {
-    const char* Name = FPanelInfo.PanelItems[FPanelInfo.CurrentItem].FindData.cFileName;
-    FStartDir.append(Name, strnlen(Name, MAX_PATH));
-  }
   // FAR copies the CurDir it is handed into 260 bytes: a longer text would overrun them.
   if (FStartDir.size() >= MAX_PATH) FStartDir.resize(MAX_PATH - 1);
 }
@@ -308,7 +306,17 @@ bool TNbumail::GetFindData(PluginPanelItem** Items, int* Count) {
     --FLevel;
     if (FLevel < 0) FLevel = 0;
   }
-  return FLevel == 0 ? BuildRootList(Items, Count) : BuildFolderView(Items, Count);
+  bool Built = FLevel == 0 ? BuildRootList(Items, Count) : BuildFolderView(Items, Count);
+  FShownFailure.clear();  // read through: the next failure is news again
+  return Built;
+}
+
+void TNbumail::ReportReadFailure(const TCaughtException& Caught) {
+  std::string Text;
+  for (const std::string& Line : ExceptionBoxLines(Caught)) Text.append(Line).append(1, '\n');
+  if (FIdleUpdate && Text == FShownFailure) return;
+  FShownFailure = Text;
+  ShowExceptionBox(Caught);
 }
 
 void TNbumail::AppendExtraItem(const std::string& Folder, const std::string& Description) {
@@ -501,7 +509,9 @@ int TNbumail::ProcessEvent(int Event, void*) {
   }
   if (Event == FE_IDLE) {
     TNbumail* Self = this;
+    FIdleUpdate = true;  // FAR rereads the panel inside this call
     StartupInfo.Control(this, FCTL_UPDATEPANEL, &Self);
+    FIdleUpdate = false;
     StartupInfo.Control(this, FCTL_REDRAWPANEL, nullptr);
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <deque>
 #include <string>
 #include <vector>
+#include "FARIntf.h"
 #include "far163.h"
 
 // The nine settings. Flags hold 0 or 1 and are tested against exactly 1. The two text blocks
@@ -70,6 +71,9 @@ class TNbumail {
   void GetOpenPluginInfo(OpenPluginInfo* Info);
   int ProcessKey(int Key, unsigned int ControlState);
   int ProcessEvent(int Event, void* Param);
+  // Shows the exception box for a reread that failed. While the list stays unreadable, the
+  // rereads of FAR's idle ticks do not show the same box again; any other reread does.
+  void ReportReadFailure(const TCaughtException& Caught);
 
  private:
   PluginPanelItem& NewItem();
@@ -92,4 +96,6 @@ class TNbumail {
   int FLevel;
   std::string FFolder;
   std::string FStartDir;
+  bool FIdleUpdate = false;   // the reread in progress was asked for by FAR's idle event
+  std::string FShownFailure;  // text of the last reread failure shown; empty after a success
 };

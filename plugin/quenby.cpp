@@ -115,7 +115,8 @@ void WINAPI GetOpenPluginInfo(HANDLE hPlugin, OpenPluginInfo* Info) {
 
 int WINAPI GetFindData(HANDLE hPlugin, PluginPanelItem** pPanelItem, int* pItemsNumber,
                        int /*OpMode*/) {
-  Guard([&] { Panel(hPlugin)->GetFindData(pPanelItem, pItemsNumber); }, true);
+  GuardAndReport([&] { Panel(hPlugin)->GetFindData(pPanelItem, pItemsNumber); },
+                 [&](const TCaughtException& Caught) { Panel(hPlugin)->ReportReadFailure(Caught); });
   return TRUE;
 }
 

@@ -88,7 +88,8 @@ class FolderView : public ::testing::Test {
     GetTempPathA(MAX_PATH, Buffer);
     Temp = Buffer;
     if (Temp.back() != '\\') Temp += '\\';
-    StartDir = Root = Temp + "quenby_fv_" + std::to_string(GetCurrentProcessId());
+    Root = Temp + "quenby_fv_" + std::to_string(GetCurrentProcessId());
+    StartDir = Temp.substr(0, Temp.size() - 1);  // FAR gives a sub-folder without its backslash
     Mail = Root + "\\Mail\\";
     Other = Root + "\\Other\\";
     RemoveTree(Long(Root));
@@ -144,7 +145,7 @@ class FolderView : public ::testing::Test {
       ADD_FAILURE() << "plugin did not start: " << Host->lastError;
       return nullptr;
     }
-    Host->filePanel.curDir = Temp;  // the folder item under the cursor completes StartDir
+    Host->filePanel.curDir = Temp;  // the cursor on the test folder: closing comes back here
     Host->filePanel.Add(Root.substr(Temp.size()), FILE_ATTRIBUTE_DIRECTORY);
     Host->filePanel.currentItem = 0;
     FarHost::Panel* P = Host->OpenPlugin(OPEN_PLUGINSMENU);

@@ -79,8 +79,11 @@ class PanelTest : public ::testing::Test {
     host_->filePanel.currentItem = 0;
     return host_->OpenFilePlugin(path);
   }
-  // The panel records the file panel's folder immediately followed by the item's name.
-  std::string StartDir(const std::string& path) const { return base_ + path.substr(dir_.size()); }
+  // The panel records the file panel's folder, as FAR reports it: the folder the list file
+  // was opened from, which closing returns to.
+  std::string StartDir(const std::string& path) const {
+    return path.substr(0, path.rfind('\\'));
+  }
 
   std::string AboutLabel() { return host_->Messages()->messages.at(kAboutLabel); }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 #include "AllocationCounter.h"
 #include "FarHost.h"
 
@@ -58,38 +59,41 @@ class Regressions : public ::testing::Test {
   std::unique_ptr<FarHost> host_;
 };
 
-// The root list hands FAR the directory and item name it was opened over as CurDir. Both may be
-// up to 259 characters; FAR copies CurDir into a 260-byte field, so the text must be cut there.
+// The root list reports the folder it was opened over as CurDir. FAR copies CurDir into a
+// 260-byte field, so a folder text of 259 characters (the most PanelInfo can hold) must arrive
+// whole and never longer; closing hands FAR the same text.
 TEST_F(Regressions, RootCurDirNeverOverrunsFarsField) {
-  const std::string curDir = "C:\\" + std::string(196, 'd');  // 199 characters
-  const std::string name = std::string(150, 'n') + ".vfs";
-  const std::string whole = curDir + name;
-  ASSERT_GT(whole.size(), 259u);
-
-  FarHost::Panel* p = OpenOver(curDir, name);
+  const std::string curDir = "C:\\" + std::string(256, 'd');  // 259 characters, no such folder
+  std::vector<std::string> boxes;
+  host_->onChangeDirError = [&](const std::string& text, const std::string&) {
+    boxes.push_back(text);
+  };
+  FarHost::Panel* p = OpenOver(curDir, std::string(150, 'n') + ".vfs");
   ASSERT_NE(p, nullptr);
-  EXPECT_EQ(p->info.curDir, whole.substr(0, 259));
+  EXPECT_EQ(p->info.curDir, curDir);
   // FAR copies CurDir into PanelInfo on every panel info request (here Ctrl+Enter's); the host
   // reports an overrun of the 260 bytes as a failure.
   EXPECT_EQ(p->ProcessKey(VK_RETURN, PKF_CONTROL), 1);
-  // ".." in the root list closes the panel towards the same, cut, directory.
   p->SetDirectory("..");
   EXPECT_TRUE(p->closed);
-  EXPECT_EQ(p->closedTo, whole.substr(0, 259));
+  EXPECT_EQ(p->closedTo, curDir);
+  // The folder does not exist here, so FAR shows its box and stays: one box, no other failure.
+  EXPECT_EQ(boxes, std::vector<std::string>{curDir});
 }
 
-// A directory and name that fit are handed over whole, with no backslash put between them.
-TEST_F(Regressions, RootCurDirThatFitsIsKeptWhole) {
-  const std::string curDir = "C:\\" + std::string(196, 'd');
-  const std::string name = std::string(56, 'n') + ".vfs";  // 199 + 60 = 259 characters
-  FarHost::Panel* p = OpenOver(curDir, name);
-  ASSERT_NE(p, nullptr);
-  EXPECT_EQ(p->info.curDir, curDir + name);
-  EXPECT_EQ(p->info.curDir.size(), 259u);
-  ASSERT_TRUE(p->Close());
-  FarHost::Panel* q = OpenOver("C:\\Work", "LIST.VFS");
-  ASSERT_NE(q, nullptr);
-  EXPECT_EQ(q->info.curDir, "C:\\WorkLIST.VFS");
+// Closing from the plugins menu returns FAR to the folder it showed, whatever was under the
+// cursor, in the form FAR reports it (a drive root keeps its backslash).
+TEST_F(Regressions, ClosingReturnsToTheFolderShown) {
+  for (const std::string& shown : {dir_, dir_ + "\\", std::string("C:\\")}) {
+    const std::string expected = FarHost::PanelDirectory(shown);
+    FarHost::Panel* p = OpenOver(shown, "LIST.VFS");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->info.curDir, expected);
+    p->SetDirectory("..");
+    EXPECT_TRUE(p->closed);
+    EXPECT_EQ(p->closedTo, expected);
+    EXPECT_EQ(host_->filePanel.curDir, expected);
+  }
 }
 
 // FAR calls GetOpenPluginInfo on every redraw: after the first call it must allocate nothing,

@@ -165,27 +165,26 @@ TEST_F(RootList, EmptyFileGivesThePlaceholderOrClosesThePanel) {
   EXPECT_TRUE(CloseRequests().empty());
   P->Close();
 
-  // AutoExitPlugin with nothing listed: FAR is asked to close the panel and go to the panel's
-  // directory followed (without a separator) by the name that was under the cursor; the list
-  // still comes back, holding only "..".
+  // AutoExitPlugin with nothing listed: FAR is asked to close the panel and go back to the
+  // folder it showed, whatever was under the cursor; the list still comes back, holding only "..".
   Start({0, 1, 0});
   P = Open();
   ASSERT_NE(P, nullptr);
   EXPECT_EQ(Names(Items(*P)), Strings{".."});
   ASSERT_EQ(CloseRequests().size(), 1u);
   EXPECT_EQ(CloseRequests()[0].handle, P->handle);
-  EXPECT_EQ(CloseRequests()[0].text, Dir + "b.txt");
+  EXPECT_EQ(CloseRequests()[0].text, Dir);
   EXPECT_TRUE(P->closed);
 
   // The same for a list whose every line names nothing with content.
-  Host->filePanel.curDir = Dir;  // the close took FAR's file panel to that text
+  EXPECT_EQ(Host->filePanel.curDir, Dir);  // FAR is back in the folder it showed
   Host->controls.clear();
   WriteBytes(List, Dir + "\\nothing\\*.msg,none\r\n" + Mail + "\\*.txt,no text files\r\n");
   P = Open();
   ASSERT_NE(P, nullptr);
   EXPECT_EQ(Names(Items(*P)), Strings{".."});
   ASSERT_EQ(CloseRequests().size(), 1u);
-  EXPECT_EQ(CloseRequests()[0].text, Dir + "b.txt");
+  EXPECT_EQ(CloseRequests()[0].text, Dir);
   EXPECT_TRUE(P->closed);
 }
 

@@ -10,9 +10,20 @@ export QEMU_RESERVED_VA="${QEMU_RESERVED_VA:-0x82000000}"
 wine_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX (once per build tree)..."
-    mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w </dev/null >/dev/null 2>&1 || true
+    # Under emulation wineboot has been seen to stall for good: bound it, and try once more on
+    # a fresh prefix.
+    local try
+    for try in 1 2; do
+      mkdir -p "$WINEPREFIX"
+      if timeout 600 wineboot -i </dev/null >/dev/null 2>&1; then
+        timeout 300 wineserver -w </dev/null >/dev/null 2>&1 || true
+        [ -f "$WINEPREFIX/system.reg" ] && break
+      fi
+      echo "wineboot did not finish (try $try); starting again on a fresh prefix..."
+      wineserver -k </dev/null >/dev/null 2>&1 || true
+      rm -rf "$WINEPREFIX"
+    done
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "Cannot create the Wine prefix" >&2; return 1; }
   fi
   (wineserver -p </dev/null >/dev/null 2>&1 &)
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
