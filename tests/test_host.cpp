@@ -491,6 +491,16 @@ TEST(HostControl, FilePanelInfoFromTheModel) {
 
   EXPECT_EQ(si.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, nullptr), FALSE);
   ExpectFailures(host, 1, "not a writable PanelInfo");
+
+  // FAR reports its folder as GetCurrentDirectory gives it: only a drive root ends with '\'.
+  for (const char* shown : {"C:\\Work\\", "C:\\Work", "C:\\", "D:\\A\\B\\\\"}) {
+    host.filePanel.curDir = shown;
+    ASSERT_EQ(si.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &pi), TRUE);
+    const std::string expected = std::string(shown) == "C:\\" ? "C:\\"
+                                 : shown[0] == 'D'              ? "D:\\A\\B"
+                                                                : "C:\\Work";
+    EXPECT_EQ(std::string(pi.CurDir), expected) << shown;
+  }
 }
 
 TEST(HostControl, CommandLineRedrawCloseAndUnknownCommands) {
