@@ -65,7 +65,8 @@ void CopyInfoLines(CallLog& log, const OpenPluginInfo& raw, const std::string& w
     return;
   for (int i = 0; i < raw.InfoLinesNumber; ++i) {
     const InfoPanelLine& line = raw.InfoLines[i];
-    if (!std::memchr(line.Text, 0, sizeof line.Text) || !std::memchr(line.Data, 0, sizeof line.Data))
+    if (!std::memchr(line.Text, 0, sizeof line.Text) ||
+        !std::memchr(line.Data, 0, sizeof line.Data))
       log.Fail(w + "InfoLines[" + std::to_string(i) + "] has a text without NUL");
     out.infoLines.push_back({FixedText(line.Text, sizeof line.Text),
                              FixedText(line.Data, sizeof line.Data), line.Separator != 0});

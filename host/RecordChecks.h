@@ -1,4 +1,4 @@
-// FAR's reads of the plugin's memory: FAR's copies of the records it hands back, checked as FAR reads them.
+// FAR's reads of the plugin's memory: its copies of the records the plugin hands back, checked.
 #pragma once
 
 #include <array>

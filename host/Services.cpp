@@ -268,7 +268,8 @@ const LangFile* FarHost::Messages() {
     if (!LoadLngForLanguage(folder, options.language, *file, error)) {
       Fail("GetMsg: " + error);
     } else {
-      for (const std::string& problem : file->problems) Fail("GetMsg: " + file->path + ": " + problem);
+      for (const std::string& problem : file->problems)
+        Fail("GetMsg: " + file->path + ": " + problem);
       lang_ = std::move(file);
     }
   }
@@ -340,7 +341,8 @@ int FarHost::DoDialog(int pluginNumber, int x1, int y1, int x2, int y2, const ch
   Log("Dialog");
   if (pluginNumber != options.moduleNumber)
     Fail(farhost::NumberText("Dialog", pluginNumber, options.moduleNumber));
-  const std::size_t bytes = static_cast<std::size_t>(std::max(itemsNumber, 0)) * sizeof(FarDialogItem);
+  const std::size_t bytes =
+      static_cast<std::size_t>(std::max(itemsNumber, 0)) * sizeof(FarDialogItem);
   if (itemsNumber <= 0 || !IsReadable(items, bytes) || !IsWritable(items, bytes)) {
     Fail("Dialog: " + std::to_string(itemsNumber) + " items at an unusable address");
     call.answer = -1;
