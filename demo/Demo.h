@@ -1,0 +1,55 @@
+// The demo's FAR: two panels over the demo's folder, the plugin panel on the left once opened,
+// FAR's keys and menus, and FAR's idle refresh; every window drawn as FAR 1.75 draws it.
+#pragma once
+
+#include <string>
+
+#include "Boxes.h"
+#include "FarHost.h"
+#include "Screen.h"
+#include "World.h"
+
+class Demo : public ModalHost {
+ public:
+  Demo(FarHost& host, Terminal& term, const World& world, std::string pluginFolder,
+       std::string language);
+  void Start();  // both panels on the world's folder, cursor on ".."
+  int Run();     // until F10 or the end of the script
+
+  // FAR's services the plugin calls while a key is handled.
+  int PluginMessage(const MessageCall& m) { return ShowMessage(*this, m); }
+  int PluginDialog(std::vector<FarDialogItem>& items);
+  void ChangeDirError(const std::string& text, const std::string& reason);
+
+  // ModalHost
+  Screen Background() override;
+  Key Read(const Screen& shown) override;
+  void Help(const std::string& topic) override;
+
+ private:
+  FarHost& host_;
+  Terminal& term_;
+  const World& world_;
+  std::string pluginFolder_, language_;
+  FarHost::FilePanel right_;  // FAR's passive panel on the other side
+  std::string caption_ = "start";
+  unsigned held_ = 0;  // modifiers of the key that opened the window shown (FAR's key bar)
+  bool quit_ = false;
+  DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;
+
+  FarHost::Panel* Active() {
+    FarHost::Panel* p = host_.activePanel;
+    return p && !p->closed ? p : nullptr;
+  }
+  void DrawPanels(Screen& s);
+  std::wstring KeyLabel(int fkey);
+  void PluginsMenu();
+  void ConfigMenu();
+  void DisksMenu();
+  void WorldEvent(const Key& k);
+  bool CommonKey(const Key& k, bool& keepGoing);
+  bool PanelKey(FarHost::Panel& p, const Key& k);
+  bool FileKey(const Key& k);
+  void FileOperation(const Key& k, const std::string& path);
+  void AfterKey(size_t logMark);
+};

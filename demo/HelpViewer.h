@@ -1,0 +1,12 @@
+// FAR's help window on the plugin's .hlf file (F1): the topic's title, its text reflowed with
+// highlighted words, and links that Tab selects and Enter follows.
+#pragma once
+
+#include <string>
+
+#include "Boxes.h"
+
+// Shows `topic` of the .hlf file in `folder` written for `language` ("English"), until Esc.
+// A topic of "" is the plugin's Contents.
+void ShowHelp(ModalHost& host, const std::string& folder, const std::string& language,
+              const std::string& topic);
