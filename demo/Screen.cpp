@@ -234,14 +234,12 @@ std::string ColourCode(WORD attr, bool background) {
 }  // namespace
 
 // Each row without its trailing blanks; with colours, an escape wherever the foreground or the
-// background changes from the last character printed.
+// background changes, even where only blanks follow.
 void Terminal::Print(const Screen& s) {
   std::string fg, bg;
   for (int y = 0; y < s.H; ++y) {
-    int end = s.W;
-    while (end > 0 && s.CharAt(end - 1, y) == L' ') --end;
     std::wstring row;
-    for (int x = 0; x < end; ++x) {
+    for (int x = 0; x < s.W; ++x) {
       if (printColours) {
         std::string f = ColourCode(s.AttrAt(x, y), false), b = ColourCode(s.AttrAt(x, y), true);
         if (f != fg) row += Widen("\x1b[" + f + "m"), fg = f;
@@ -249,6 +247,7 @@ void Terminal::Print(const Screen& s) {
       }
       row += s.CharAt(x, y);
     }
+    row.erase(row.find_last_not_of(L' ') + 1);
     WriteLine(row);
   }
 }
