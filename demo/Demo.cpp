@@ -96,12 +96,14 @@ void Demo::DrawPanels(Screen& s) {
 }
 
 Screen Demo::Background() {
+  if (underHelp_) return *underHelp_;
   Screen s(term_.Width(), term_.Height());
   DrawPanels(s);
   return s;
 }
 
 Key Demo::Read(const Screen& shown) {
+  shown_ = shown;
   term_.Show(shown, caption_);
   Key k = term_.Next(INFINITE);
   if (k.kind != Key::Idle || !term_.interactive) caption_ = k.name;
@@ -112,14 +114,16 @@ Key Demo::Read(const Screen& shown) {
 void Demo::Help(const std::string& topic) {
   unsigned held = held_;
   held_ = 0;
+  underHelp_ = shown_;  // the help window opens over whatever is on the screen
   ShowHelp(*this, pluginFolder_, language_, topic);
+  underHelp_.reset();
   held_ = held;
 }
 
 int Demo::PluginDialog(std::vector<FarDialogItem>& items) {
-  int w = 0, h = 0;
-  for (const FarDialogItem& i : items) w = std::max(w, i.X2 + 4), h = std::max(h, std::max(i.Y1, i.Y2) + 2);
-  return ShowDialog(*this, items, -1, -1, w, h, "Config");
+  if (host_.dialogs.empty()) return -1;
+  const DialogCall& call = host_.dialogs.back();  // the host records the call before the answer
+  return ShowDialog(*this, items, call.x1, call.y1, call.x2, call.y2, call.helpTopic);
 }
 
 void Demo::ChangeDirError(const std::string& text, const std::string& reason) {
@@ -340,6 +344,7 @@ int Demo::Run() {
       DWORD due = lastIdle_ > lastUpdate_ ? lastIdle_ + 1300 : lastUpdate_ + 2000;
       timeout = Active() ? (due > now ? due - now : 0) : 1000;
     }
+    shown_ = s;
     term_.Show(s, caption_);
     Key k = term_.Next(timeout);
     if (k.kind != Key::Idle || !term_.interactive) caption_ = k.name;

@@ -2,6 +2,7 @@
 // FAR's keys and menus, and FAR's idle refresh; every window drawn as FAR 1.75 draws it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Boxes.h"
@@ -35,6 +36,8 @@ class Demo : public ModalHost {
   std::string caption_ = "start";
   unsigned held_ = 0;  // modifiers of the key that opened the window shown (FAR's key bar)
   bool quit_ = false;
+  std::optional<Screen> shown_;       // the screen shown last
+  std::optional<Screen> underHelp_;   // what the help window covers (a box, a dialog...)
   DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;
 
   FarHost::Panel* Active() {

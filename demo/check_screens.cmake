@@ -96,6 +96,13 @@ expect("${s}" "link followed" HAS "═ Help ═" LACKS "Quenby shows in a FAR pa
 screen("${help}" 10 s)
 expect("${s}" "help closed" LACKS "═ Help ═" HAS "8About")
 
+# --- F1 in the configuration dialog: its own topic, over the dialog.
+run_demo(confhelp --script "${open} AltShiftF9 F1 Esc Esc F10")
+screen("${confhelp}" 8 s)
+expect("${s}" "dialog help" HAS "═ Help ═" "Quenby: configuration" "\n╟─  ║ ")
+screen("${confhelp}" 9 s)
+expect("${s}" "back in the dialog" HAS "═ Quenby configuration ═" LACKS "═ Help ═")
+
 # --- Alt+F1 and the plugin's hot digit in the disks menu open the list.
 run_demo(disks --script "AltF1 \"1\" F10")
 screen("${disks}" 2 s)
