@@ -112,12 +112,9 @@ Key Demo::Read(const Screen& shown) {
 }
 
 void Demo::Help(const std::string& topic) {
-  unsigned held = held_;
-  held_ = 0;
   underHelp_ = shown_;  // the help window opens over whatever is on the screen
   ShowHelp(*this, pluginFolder_, language_, topic);
   underHelp_.reset();
-  held_ = held;
 }
 
 int Demo::PluginDialog(std::vector<FarDialogItem>& items) {
@@ -229,18 +226,11 @@ void Demo::WorldEvent(const Key& k) {
 // Keys FAR takes before any panel sees them. False when the key is not one of them.
 bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   keepGoing = true;
-  unsigned held = k.control;
-  struct Hold {  // the key bar under a window shows the modifiers that opened it
-    unsigned& held;
-    Hold(unsigned& h, unsigned v) : held(h) { held = v; }
-    ~Hold() { held = 0; }
-  };
   if (k.Is(VK_F10)) return keepGoing = false, true;
-  if (k.Is(VK_F11)) return Hold(held_, held), PluginsMenu(), true;
-  if (k.Is(VK_F9)) return Hold(held_, held), ConfigMenu(), true;
-  if (k.Is(VK_F1, PKF_ALT)) return Hold(held_, held), DisksMenu(), true;
+  if (k.Is(VK_F11)) return PluginsMenu(), true;
+  if (k.Is(VK_F9)) return ConfigMenu(), true;
+  if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(), true;
   if (k.Is(VK_F9, PKF_ALT | PKF_SHIFT)) {
-    Hold h(held_, held);
     if (Active()) host_.Configure(0);  // on a plugin panel: that plugin's configuration at once
     else ConfigMenu();
     return true;
@@ -360,7 +350,9 @@ int Demo::Run() {
       continue;
     }
     size_t mark = host_.log.size();
+    held_ = k.control;  // a window the key opens keeps the key bar of these modifiers beneath
     bool going = (p = Active()) ? PanelKey(*p, k) : FileKey(k);
+    held_ = 0;
     AfterKey(mark);
     if (!going || quit_) return 0;
   }

@@ -34,7 +34,9 @@ class Demo : public ModalHost {
   std::string pluginFolder_, language_;
   FarHost::FilePanel right_;  // FAR's passive panel on the other side
   std::string caption_ = "start";
-  unsigned held_ = 0;  // modifiers of the key that opened the window shown (FAR's key bar)
+  // Modifiers of the key being handled: FAR does not redraw the key bar under a window, so it
+  // keeps the labels of the modifiers held when the window opened.
+  unsigned held_ = 0;
   bool quit_ = false;
   std::optional<Screen> shown_;       // the screen shown last
   std::optional<Screen> underHelp_;   // what the help window covers (a box, a dialog...)
