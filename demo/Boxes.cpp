@@ -58,7 +58,8 @@ int ShowMessage(ModalHost& host, const MessageCall& m) {
         continue;
       }
       std::wstring t = FromOem(lines[i]).substr(0, width);
-      int lx = (m.flags & FMSG_LEFTALIGN) ? inner + 1 : inner + (width - static_cast<int>(t.size())) / 2;
+      int lx =
+          (m.flags & FMSG_LEFTALIGN) ? inner + 1 : inner + (width - static_cast<int>(t.size())) / 2;
       s.Put(lx, ly, t, attr);
     }
     if (buttons.empty()) {  // FAR leaves such a box on the screen and returns at once
@@ -102,8 +103,8 @@ std::wstring ItemText(const FarDialogItem& it) {
   return FromOem(t);
 }
 
-void DrawItem(Screen& s, const std::vector<FarDialogItem>& items, int i, int ox, int oy,
-              int width, bool focused) {
+void DrawItem(Screen& s, const std::vector<FarDialogItem>& items, int i, int ox, int oy, int width,
+              bool focused) {
   const FarDialogItem& it = items[i];
   int x = ox + it.X1, y = oy + it.Y1;
   std::wstring t = ItemText(it);
@@ -118,7 +119,8 @@ void DrawItem(Screen& s, const std::vector<FarDialogItem>& items, int i, int ox,
         const FarDialogItem* box = nullptr;
         for (const FarDialogItem& b : items)
           if (!box && (b.Type == DI_DOUBLEBOX || b.Type == DI_SINGLEBOX)) box = &b;
-        s.Separator(ox + (box ? box->X1 : 0), ox + (box ? box->X2 : width - 1), y, Color::Dialog, t);
+        s.Separator(ox + (box ? box->X1 : 0), ox + (box ? box->X2 : width - 1), y, Color::Dialog,
+                    t);
       } else {
         s.Put(it.X1 < 0 ? ox + (width - static_cast<int>(t.size())) / 2 : x, y, t, Color::Dialog);
       }
@@ -143,7 +145,8 @@ void DrawItem(Screen& s, const std::vector<FarDialogItem>& items, int i, int ox,
       s.Put(x, y, b, focused ? Color::DialogButton : Color::Dialog);
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -197,9 +200,11 @@ int ShowDialog(ModalHost& host, std::vector<FarDialogItem>& items, int x1, int y
       return focus;
     }
     int step = (k.vk == VK_TAB && !(k.control & PKF_SHIFT)) || k.vk == VK_DOWN ? 1
-               : (k.vk == VK_TAB || k.vk == VK_UP) ? -1 : 0;
+               : (k.vk == VK_TAB || k.vk == VK_UP)                             ? -1
+                                                                               : 0;
     if (step) {
-      do focus = (focus + step + n) % n; while (!Focusable(items[focus]));
+      do focus = (focus + step + n) % n;
+      while (!Focusable(items[focus]));
       fresh = true;
       continue;
     }
@@ -270,7 +275,8 @@ int ShowMenu(ModalHost& host, const MenuSpec& menu) {
         continue;
       }
       bool sel = i == focus;
-      s.Put(x1 + 1, y, L"  " + Fit(lines[i].text, textWidth) + L" ", sel ? Color::MenuSelected : Color::Menu);
+      s.Put(x1 + 1, y, L"  " + Fit(lines[i].text, textWidth) + L" ",
+            sel ? Color::MenuSelected : Color::Menu);
       if (lines[i].hot >= 0)
         s.Paint(x1 + 3 + lines[i].hot, y, 1, sel ? Color::MenuSelectedHotkey : Color::MenuHotkey);
     }
@@ -288,7 +294,8 @@ int ShowMenu(ModalHost& host, const MenuSpec& menu) {
         if (!lines[focus].separator) break;
       }
     for (int i = 0; i < n && k.ch; ++i)  // a hot key chooses its item at once
-      if (lines[i].hot >= 0 && towupper(lines[i].text[lines[i].hot]) == towupper(static_cast<wchar_t>(k.ch)))
+      if (lines[i].hot >= 0 &&
+          towupper(lines[i].text[lines[i].hot]) == towupper(static_cast<wchar_t>(k.ch)))
         return i;
   }
 }

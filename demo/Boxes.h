@@ -1,5 +1,4 @@
-// FAR's modal windows drawn over the panels: the message box, a plugin's dialog and FAR's menus,
-// each with FAR's grey (or cyan) background and its shadow, answered with keys.
+// FAR's modal windows over the panels: message box, plugin dialog and menu, with FAR's shadow.
 #pragma once
 
 #include <string>
@@ -12,8 +11,8 @@
 class ModalHost {
  public:
   virtual ~ModalHost() = default;
-  virtual Screen Background() = 0;            // the screen beneath, freshly drawn
-  virtual Key Read(const Screen& shown) = 0;  // shows the screen, waits for a key
+  virtual Screen Background() = 0;                  // the screen beneath, freshly drawn
+  virtual Key Read(const Screen& shown) = 0;        // shows the screen, waits for a key
   virtual void Help(const std::string& topic) = 0;  // F1: the plugin's help on a topic
 };
 

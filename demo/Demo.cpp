@@ -28,7 +28,8 @@ PanelView FileView(FarHost::FilePanel& f, const Rect& r, bool active) {
 
 PanelView PluginView(FarHost::Panel& p, const Rect& r) {
   const OpenInfo& info = p.info;
-  int mode = info.startPanelMode >= '0' && info.startPanelMode <= '9' ? info.startPanelMode - '0' : 2;
+  int mode =
+      info.startPanelMode >= '0' && info.startPanelMode <= '9' ? info.startPanelMode - '0' : 2;
   OpenInfo::Mode m;
   if (mode < static_cast<int>(info.panelModes.size()) && info.panelModes[mode].hasColumns)
     m = info.panelModes[mode];
@@ -52,7 +53,10 @@ PanelView PluginView(FarHost::Panel& p, const Rect& r) {
 
 Demo::Demo(FarHost& host, Terminal& term, const World& world, std::string pluginFolder,
            std::string language)
-    : host_(host), term_(term), world_(world), pluginFolder_(std::move(pluginFolder)),
+    : host_(host),
+      term_(term),
+      world_(world),
+      pluginFolder_(std::move(pluginFolder)),
       language_(std::move(language)) {}
 
 void Demo::Start() {
@@ -69,8 +73,10 @@ std::wstring Demo::KeyLabel(int fkey) {
   FarHost::Panel* p = Active();
   bool single = held_ == 0 || held_ == PKF_SHIFT || held_ == PKF_CONTROL || held_ == PKF_ALT;
   if (p && single) {
-    OpenInfo::KeyRow row = held_ == PKF_SHIFT ? OpenInfo::Shift : held_ == PKF_CONTROL ? OpenInfo::Ctrl
-                           : held_ == PKF_ALT ? OpenInfo::Alt : OpenInfo::Plain;
+    OpenInfo::KeyRow row = held_ == PKF_SHIFT     ? OpenInfo::Shift
+                           : held_ == PKF_CONTROL ? OpenInfo::Ctrl
+                           : held_ == PKF_ALT     ? OpenInfo::Alt
+                                                  : OpenInfo::Plain;
     if (std::optional<std::string> label = p->info.KeyLabel(row, fkey)) return FromOem(*label);
   }
   return FarKeyLabel(held_, fkey);
@@ -140,7 +146,8 @@ void Demo::PluginsMenu() {
   m.title = L"Plugin commands";
   m.bottom = L"F4 - set hot key";
   m.autoHighlight = true;
-  for (const std::string& s : host_.pluginInfo.pluginMenuStrings) m.items.push_back(L"   " + FromOem(s));
+  for (const std::string& s : host_.pluginInfo.pluginMenuStrings)
+    m.items.push_back(L"   " + FromOem(s));
   int i = ShowMenu(*this, m);
   if (i < 0) return;
   if (FarHost::Panel* p = Active())
@@ -153,7 +160,8 @@ void Demo::ConfigMenu() {
   MenuSpec m;
   m.title = L"Plugins configuration";
   m.autoHighlight = true;
-  for (const std::string& s : host_.pluginInfo.pluginConfigStrings) m.items.push_back(L"   " + FromOem(s));
+  for (const std::string& s : host_.pluginInfo.pluginConfigStrings)
+    m.items.push_back(L"   " + FromOem(s));
   int i = ShowMenu(*this, m);
   if (i >= 0) host_.Configure(i);
 }
@@ -168,8 +176,11 @@ void Demo::DisksMenu() {
     if (!(drives & (1u << d))) continue;
     std::string root = std::string(1, static_cast<char>('A' + d)) + ":\\";
     UINT type = GetDriveTypeA(root.c_str());
-    const wchar_t* kind = type == DRIVE_REMOVABLE ? L"removable" : type == DRIVE_REMOTE ? L"network"
-                          : type == DRIVE_CDROM ? L"CD-ROM" : type == DRIVE_RAMDISK ? L"RAM disk" : L"fixed";
+    const wchar_t* kind = type == DRIVE_REMOVABLE ? L"removable"
+                          : type == DRIVE_REMOTE  ? L"network"
+                          : type == DRIVE_CDROM   ? L"CD-ROM"
+                          : type == DRIVE_RAMDISK ? L"RAM disk"
+                                                  : L"fixed";
     ULARGE_INTEGER freeToUser{}, total{}, free{};
     auto gigabytes = [](ULONGLONG bytes) {
       wchar_t buf[32];
@@ -231,15 +242,19 @@ bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   if (k.Is(VK_F9)) return ConfigMenu(), true;
   if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(), true;
   if (k.Is(VK_F9, PKF_ALT | PKF_SHIFT)) {
-    if (Active()) host_.Configure(0);  // on a plugin panel: that plugin's configuration at once
-    else ConfigMenu();
+    if (Active())
+      host_.Configure(0);  // on a plugin panel: that plugin's configuration at once
+    else
+      ConfigMenu();
     return true;
   }
   if (k.Is(VK_F1) && Active()) return Help("Contents"), true;  // the plugin's own help
   std::string& cmd = host_.commandLine;
   if (!cmd.empty() && !k.control && (k.vk == VK_ESCAPE || k.vk == VK_RETURN || k.vk == VK_BACK)) {
-    if (k.vk == VK_BACK) cmd.pop_back();
-    else cmd.clear();  // Enter would run the command: the demo runs nothing
+    if (k.vk == VK_BACK)
+      cmd.pop_back();
+    else
+      cmd.clear();  // Enter would run the command: the demo runs nothing
     return true;
   }
   // Typed characters go to FAR's command line (a blank only once something is there).
@@ -249,8 +264,10 @@ bool Demo::CommonKey(const Key& k, bool& keepGoing) {
 }
 
 void Demo::FileOperation(const Key& k, const std::string& path) {
-  FileOp op = k.vk == VK_F5 ? FileOp::Copy : k.vk == VK_F8 ? FileOp::Delete
-              : k.control == PKF_SHIFT ? FileOp::Rename : FileOp::Move;
+  FileOp op = k.vk == VK_F5            ? FileOp::Copy
+              : k.vk == VK_F8          ? FileOp::Delete
+              : k.control == PKF_SHIFT ? FileOp::Rename
+                                       : FileOp::Move;
   if (!RunFileOp(*this, op, path, FarHost::PanelDirectory(right_.curDir))) return;
   if (FarHost::Panel* p = Active()) p->Reread();
   LoadFolder(host_.filePanel);
@@ -281,33 +298,47 @@ bool Demo::FileKey(const Key& k) {
   const HostItem cur = f.items[f.currentItem];
   std::string full = JoinPath(f.curDir, cur.name);
   if (k.Is(VK_RETURN, PKF_CONTROL) && cur.name != "..") {
-    host_.commandLine += (cur.name.find(' ') != std::string::npos ? "\"" + cur.name + "\"" : cur.name) + " ";
+    host_.commandLine +=
+        (cur.name.find(' ') != std::string::npos ? "\"" + cur.name + "\"" : cur.name) + " ";
     return true;
   }
   if (k.control == 0) switch (k.vk) {
-    case VK_UP: --f.currentItem; break;
-    case VK_DOWN: ++f.currentItem; break;
-    case VK_HOME: f.currentItem = 0; break;
-    case VK_END: f.currentItem = n - 1; break;
-    case VK_PRIOR: f.currentItem -= rows - 1; break;
-    case VK_NEXT: f.currentItem += rows - 1; break;
-    case VK_F3:
-      if (!cur.IsDirectory()) ShowViewer(*this, term_.Width(), term_.Height(), full);
-      break;
-    case VK_RETURN:
-      if (cur.name == "..") {
-        std::string left = NameOf(FarHost::PanelDirectory(f.curDir));
-        f.curDir = ParentOf(f.curDir), f.currentItem = f.topPanelItem = 0;
-        LoadFolder(f, left);
-      } else if (cur.IsDirectory()) {
-        f.curDir = full, f.currentItem = f.topPanelItem = 0;
-        LoadFolder(f);
-      } else {
-        host_.OpenFilePlugin(full);  // no plugin takes it: FAR would run it, the demo does not
-      }
-      break;
-    default: break;
-  }
+      case VK_UP:
+        --f.currentItem;
+        break;
+      case VK_DOWN:
+        ++f.currentItem;
+        break;
+      case VK_HOME:
+        f.currentItem = 0;
+        break;
+      case VK_END:
+        f.currentItem = n - 1;
+        break;
+      case VK_PRIOR:
+        f.currentItem -= rows - 1;
+        break;
+      case VK_NEXT:
+        f.currentItem += rows - 1;
+        break;
+      case VK_F3:
+        if (!cur.IsDirectory()) ShowViewer(*this, term_.Width(), term_.Height(), full);
+        break;
+      case VK_RETURN:
+        if (cur.name == "..") {
+          std::string left = NameOf(FarHost::PanelDirectory(f.curDir));
+          f.curDir = ParentOf(f.curDir), f.currentItem = f.topPanelItem = 0;
+          LoadFolder(f, left);
+        } else if (cur.IsDirectory()) {
+          f.curDir = full, f.currentItem = f.topPanelItem = 0;
+          LoadFolder(f);
+        } else {
+          host_.OpenFilePlugin(full);  // no plugin takes it: FAR would run it, the demo does not
+        }
+        break;
+      default:
+        break;
+    }
   if (cur.name != ".." && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
     FileOperation(k, full);
   f.currentItem = std::max(0, std::min(f.currentItem, static_cast<int>(f.items.size()) - 1));
@@ -317,14 +348,15 @@ bool Demo::FileKey(const Key& k) {
 // After FAR changed the file panel's folder on a close, it shows the new folder from the top.
 void Demo::AfterKey(size_t logMark) {
   for (const std::string& e : host_.LogSince(logMark))
-    if (e.compare(0, 20, "FilePanel:ChangeDir(") == 0) host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
+    if (e.compare(0, 20, "FilePanel:ChangeDir(") == 0)
+      host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
 }
 
 int Demo::Run() {
   for (;;) {
     FarHost::Panel* p = Active();
     if (p) p->ProcessEvent(FE_REDRAW, nullptr);  // FAR tells the plugin before each redraw,
-    if ((p = Active())) p->GetOpenPluginInfo();   // then asks for its title, modes and key bar
+    if ((p = Active())) p->GetOpenPluginInfo();  // then asks for its title, modes and key bar
     if (!Active()) LoadFolder(host_.filePanel);
     LoadFolder(right_);
     Screen s = Background();

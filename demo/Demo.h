@@ -1,5 +1,4 @@
-// The demo's FAR: two panels over the demo's folder, the plugin panel on the left once opened,
-// FAR's keys and menus, and FAR's idle refresh; every window drawn as FAR 1.75 draws it.
+// The demo's FAR: two panels, the plugin panel once opened, FAR's keys, menus and idle refresh.
 #pragma once
 
 #include <optional>
@@ -38,8 +37,8 @@ class Demo : public ModalHost {
   // keeps the labels of the modifiers held when the window opened.
   unsigned held_ = 0;
   bool quit_ = false;
-  std::optional<Screen> shown_;       // the screen shown last
-  std::optional<Screen> underHelp_;   // what the help window covers (a box, a dialog...)
+  std::optional<Screen> shown_;      // the screen shown last
+  std::optional<Screen> underHelp_;  // what the help window covers (a box, a dialog...)
   DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;
 
   FarHost::Panel* Active() {

@@ -20,8 +20,10 @@ std::string ParentOf(const std::string& path) {
 }
 
 void LoadFolder(FarHost::FilePanel& panel, const std::string& focus) {
-  const HostItem* cur = panel.currentItem >= 0 && panel.currentItem < static_cast<int>(panel.items.size())
-                            ? &panel.items[panel.currentItem] : nullptr;
+  const HostItem* cur =
+      panel.currentItem >= 0 && panel.currentItem < static_cast<int>(panel.items.size())
+          ? &panel.items[panel.currentItem]
+          : nullptr;
   std::string keep = !focus.empty() ? focus : cur ? cur->name : std::string();
   std::vector<HostItem> folders, files;
   WIN32_FIND_DATAA d;
@@ -44,15 +46,17 @@ void LoadFolder(FarHost::FilePanel& panel, const std::string& focus) {
   folders.insert(folders.end(), files.begin(), files.end());
   panel.items = folders;
   for (size_t i = 0; i < panel.items.size() && !keep.empty(); ++i)
-    if (lstrcmpiA(panel.items[i].name.c_str(), keep.c_str()) == 0) panel.currentItem = static_cast<int>(i);
-  panel.currentItem = std::max(0, std::min<int>(panel.currentItem, static_cast<int>(panel.items.size()) - 1));
+    if (lstrcmpiA(panel.items[i].name.c_str(), keep.c_str()) == 0)
+      panel.currentItem = static_cast<int>(i);
+  panel.currentItem =
+      std::max(0, std::min<int>(panel.currentItem, static_cast<int>(panel.items.size()) - 1));
 }
 
 namespace {
 
 // FAR's copy and move dialog: the target in an edit field, the action and Cancel.
-bool AskTarget(ModalHost& host, const char* title, const std::string& prompt,
-               const char* action, std::string& target) {
+bool AskTarget(ModalHost& host, const char* title, const std::string& prompt, const char* action,
+               std::string& target) {
   std::vector<FarDialogItem> items(5);
   for (FarDialogItem& i : items) memset(&i, 0, sizeof i);
   const int width = 76;
@@ -97,7 +101,8 @@ bool DeletePath(const std::string& path) {
   HANDLE h = FindFirstFileA(JoinPath(path, "*").c_str(), &d);
   if (h != INVALID_HANDLE_VALUE) {
     do
-      if (strcmp(d.cFileName, ".") && strcmp(d.cFileName, "..")) DeletePath(JoinPath(path, d.cFileName));
+      if (strcmp(d.cFileName, ".") && strcmp(d.cFileName, ".."))
+        DeletePath(JoinPath(path, d.cFileName));
     while (FindNextFileA(h, &d));
     FindClose(h);
   }
@@ -106,11 +111,14 @@ bool DeletePath(const std::string& path) {
 
 }  // namespace
 
-bool RunFileOp(ModalHost& host, FileOp op, const std::string& path, const std::string& otherFolder) {
+bool RunFileOp(ModalHost& host, FileOp op, const std::string& path,
+               const std::string& otherFolder) {
   const std::string name = NameOf(path);
   if (op == FileOp::Delete) {
     bool folder = (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (!Confirm(host, folder ? "Do you wish to delete the folder" : "Do you wish to delete the file", name))
+    if (!Confirm(host,
+                 folder ? "Do you wish to delete the folder" : "Do you wish to delete the file",
+                 name))
       return false;
     if (!DeletePath(path)) Fail(host, "delete", name);
     return true;
@@ -118,12 +126,14 @@ bool RunFileOp(ModalHost& host, FileOp op, const std::string& path, const std::s
   std::string target = op == FileOp::Rename ? name : JoinPath(otherFolder, "");
   const char* title = op == FileOp::Copy ? "Copy" : "Rename/Move";
   std::string prompt = (op == FileOp::Copy ? "Copy \"" : "Rename or move \"") + name + "\" to";
-  if (!AskTarget(host, title, prompt, op == FileOp::Copy ? "Copy" : "Rename", target) || target.empty())
+  if (!AskTarget(host, title, prompt, op == FileOp::Copy ? "Copy" : "Rename", target) ||
+      target.empty())
     return false;
   bool rooted = target.size() > 1 && (target[1] == ':' || target[0] == '\\');
   if (!rooted) target = JoinPath(ParentOf(path), target);
   DWORD a = GetFileAttributesA(target.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) target = JoinPath(target, name);
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY))
+    target = JoinPath(target, name);
   bool ok = op == FileOp::Copy ? CopyFileA(path.c_str(), target.c_str(), TRUE) != FALSE
                                : MoveFileA(path.c_str(), target.c_str()) != FALSE;
   if (!ok) Fail(host, op == FileOp::Copy ? "copy" : "move", name);

@@ -1,6 +1,4 @@
-// FAR's own file panel over a real folder: reading it as FAR lists it (".." first, folders, then
-// files, by name), and FAR's file operations on it: copy, move or rename, and delete, each after
-// FAR's confirmation box.
+// FAR's own file panel over a real folder, and FAR's copy, move, rename and delete on it.
 #pragma once
 
 #include <string>

@@ -1,5 +1,4 @@
-// The help window: reads the plugin's .hlf as FAR 1.64 does (raw OEM bytes, topics after '@',
-// '$' title lines, '#' highlights, '~text~@Topic@' links, '@-'/'@+' reflow off and on).
+// The help window, reading the plugin's .hlf as FAR 1.64 does (raw OEM bytes, FAR's markup).
 #include "HelpViewer.h"
 
 #include <windows.h>
@@ -56,7 +55,8 @@ Line Markup(const std::string& text, Topic& topic, bool& bold) {
     } else if (c == L'#') {
       bold = !bold;
     } else if (c == L'~') {
-      size_t end = w.find(L'~', i + 1), at = end == std::wstring::npos ? end : w.find(L'@', end + 2);
+      size_t end = w.find(L'~', i + 1),
+             at = end == std::wstring::npos ? end : w.find(L'@', end + 2);
       if (end == std::wstring::npos || end + 1 >= w.size() || w[end + 1] != L'@' ||
           at == std::wstring::npos) {
         continue;
@@ -92,7 +92,8 @@ Topic LoadTopic(const std::vector<std::string>& file, const std::string& name, i
   Topic t;
   size_t i = 0;
   for (; i < file.size(); ++i)
-    if (file[i].size() > 1 && file[i][0] == '@' && lstrcmpiA(file[i].c_str() + 1, name.c_str()) == 0)
+    if (file[i].size() > 1 && file[i][0] == '@' &&
+        lstrcmpiA(file[i].c_str() + 1, name.c_str()) == 0)
       break;
   bool bold = false, reflow = true;
   Line para;
@@ -158,7 +159,8 @@ void ShowHelp(ModalHost& host, const std::string& folder, const std::string& lan
     for (int r = 0; r < rows && top + r < static_cast<int>(t.body.size()); ++r) {
       const Line& l = t.body[top + r];
       for (size_t c = 0; c < l.size() && static_cast<int>(c) < inner; ++c) {
-        WORD attr = l[c].link >= 0 && l[c].link == selected ? WORD(Color::HelpLinkSelected) : l[c].attr;
+        WORD attr =
+            l[c].link >= 0 && l[c].link == selected ? WORD(Color::HelpLinkSelected) : l[c].attr;
         s.Put(x1 + 2 + static_cast<int>(c), y + r, std::wstring(1, l[c].ch), attr);
       }
     }
@@ -168,7 +170,10 @@ void ShowHelp(ModalHost& host, const std::string& folder, const std::string& lan
     if (k.kind != Key::Press) continue;
     int links = static_cast<int>(t.links.size());
     if (k.vk == VK_ESCAPE || k.vk == VK_F10) return;
-    if (k.vk == VK_TAB && links) selected = (selected + ((k.control & PKF_SHIFT) ? links - 1 : 1) + (selected < 0 && (k.control & PKF_SHIFT) ? 1 : 0)) % links;
+    if (k.vk == VK_TAB && links)
+      selected = (selected + ((k.control & PKF_SHIFT) ? links - 1 : 1) +
+                  (selected < 0 && (k.control & PKF_SHIFT) ? 1 : 0)) %
+                 links;
     if (k.vk == VK_RETURN && selected >= 0 && selected < links) {
       history.push_back(t.links[selected]);
       top = 0, selected = -1;

@@ -1,5 +1,4 @@
-// FAR's help window on the plugin's .hlf file (F1): the topic's title, its text reflowed with
-// highlighted words, and links that Tab selects and Enter follows.
+// FAR's help window on the plugin's .hlf file (F1): title, reflowed text, links to follow.
 #pragma once
 
 #include <string>

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+
 #include "far163.h"
 
 bool ParseKey(const std::string& token, Key& key) {
@@ -32,10 +33,10 @@ bool ParseKey(const std::string& token, Key& key) {
     }
   }
   static const std::pair<const char*, WORD> names[] = {
-      {"Up", VK_UP},        {"Down", VK_DOWN},   {"Left", VK_LEFT}, {"Right", VK_RIGHT},
-      {"PgUp", VK_PRIOR},   {"PgDn", VK_NEXT},   {"Home", VK_HOME}, {"End", VK_END},
-      {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE},  {"Tab", VK_TAB},   {"Space", VK_SPACE},
-      {"BS", VK_BACK},      {"Del", VK_DELETE},  {"Ins", VK_INSERT}};
+      {"Up", VK_UP},        {"Down", VK_DOWN},  {"Left", VK_LEFT}, {"Right", VK_RIGHT},
+      {"PgUp", VK_PRIOR},   {"PgDn", VK_NEXT},  {"Home", VK_HOME}, {"End", VK_END},
+      {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Tab", VK_TAB},   {"Space", VK_SPACE},
+      {"BS", VK_BACK},      {"Del", VK_DELETE}, {"Ins", VK_INSERT}};
   for (auto& n : names)
     if (rest == n.first) {
       key.vk = n.second;

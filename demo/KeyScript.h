@@ -1,4 +1,4 @@
-// The demo's keys: a key press as FAR sees it, the names scripts give keys, and a parsed script.
+// The demo's keys: a key press as FAR sees it, the names scripts give keys, a parsed script.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +15,9 @@ struct Key {
   char ch = 0;           // the typed character (OEM), 0 for none
   std::string arg;       // Create/Remove: a path below the demo's folder (Create: PATH[:SIZE])
   std::string name;      // how the step is named in printed screens
-  bool Is(WORD key, unsigned mods = 0) const { return kind == Press && vk == key && control == mods; }
+  bool Is(WORD key, unsigned mods = 0) const {
+    return kind == Press && vk == key && control == mods;
+  }
 };
 
 // One key name: Up Down Left Right PgUp PgDn Home End Enter Esc Tab Space BS Del Ins F1..F12 and

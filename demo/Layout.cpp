@@ -38,9 +38,12 @@ std::vector<Column> ParseColumns(const std::string& types, const std::string& wi
   std::vector<Column> cols;
   size_t t = 0, w = 0;
   while (t < types.size()) {
-    size_t te = types.find(',', t), we = w < widths.size() ? widths.find(',', w) : std::string::npos;
+    size_t te = types.find(',', t),
+           we = w < widths.size() ? widths.find(',', w) : std::string::npos;
     std::string type = types.substr(t, te == std::string::npos ? std::string::npos : te - t);
-    std::string width = w < widths.size() ? widths.substr(w, we == std::string::npos ? std::string::npos : we - w) : "0";
+    std::string width = w < widths.size()
+                            ? widths.substr(w, we == std::string::npos ? std::string::npos : we - w)
+                            : "0";
     if (!type.empty()) cols.push_back(Column{type[0], type.substr(1), atoi(width.c_str())});
     if (te == std::string::npos) break;
     t = te + 1;
@@ -61,13 +64,20 @@ std::vector<Column> ParseColumns(const std::string& types, const std::string& wi
 
 std::wstring ColumnTitle(const Column& c) {
   switch (c.type) {
-    case 'N': return L"Name";
-    case 'Z': return L"Description";
-    case 'S': return L"Size";
-    case 'D': return L"Date";
-    case 'T': return L"Time";
-    case 'O': return L"Owner";
-    default: return L"";
+    case 'N':
+      return L"Name";
+    case 'Z':
+      return L"Description";
+    case 'S':
+      return L"Size";
+    case 'D':
+      return L"Date";
+    case 'T':
+      return L"Time";
+    case 'O':
+      return L"Owner";
+    default:
+      return L"";
   }
 }
 
@@ -83,9 +93,9 @@ std::wstring FormatDate(const SYSTEMTIME& st, bool fullYear) {
   swprintf(month, 4, L"%02d", st.wMonth);
   swprintf(day, 4, L"%02d", st.wDay);
   std::wstring s = Widen(sep);
-  if (order[0] == '1') return std::wstring(day) + s + month + s + year;   // day month year
-  if (order[0] == '2') return std::wstring(year) + s + month + s + day;   // year month day
-  return std::wstring(month) + s + day + s + year;                        // month day year
+  if (order[0] == '1') return std::wstring(day) + s + month + s + year;  // day month year
+  if (order[0] == '2') return std::wstring(year) + s + month + s + day;  // year month day
+  return std::wstring(month) + s + day + s + year;                       // month day year
 }
 
 std::wstring FormatTime(const SYSTEMTIME& st) {
@@ -116,7 +126,8 @@ std::wstring CellText(const HostItem& item, const Column& c, bool caseFold) {
   switch (c.type) {
     case 'N': {
       std::string raw = c.modifiers.find('O') != std::string::npos && item.name != ".."
-                            ? NameOf(item.name) : item.name;
+                            ? NameOf(item.name)
+                            : item.name;
       if (caseFold && AllCapitals(raw)) CharLowerBuffA(&raw[0], static_cast<DWORD>(raw.size()));
       std::wstring name = FromOem(raw);
       if (static_cast<int>(name.size()) <= c.width) return Fit(name, c.width);
@@ -124,18 +135,23 @@ std::wstring CellText(const HostItem& item, const Column& c, bool caseFold) {
         return L"{" + name.substr(name.size() - (c.width - 1));
       return name.substr(0, c.width - 1) + L"}";
     }
-    case 'Z': return Fit(FromOem(item.description), c.width);
+    case 'Z':
+      return Fit(FromOem(item.description), c.width);
     case 'S': {
-      if (!item.IsDirectory()) return Fit(c.modifiers.find('C') != std::string::npos ? WithThousands(item.fileSize)
-                                                                 : std::to_wstring(item.fileSize),
-                                 c.width, true);
+      if (!item.IsDirectory())
+        return Fit(c.modifiers.find('C') != std::string::npos ? WithThousands(item.fileSize)
+                                                              : std::to_wstring(item.fileSize),
+                   c.width, true);
       std::wstring label = item.name == ".." ? L"  Up  " : L"Folder";
       if (static_cast<int>(label.size()) <= c.width - 2) label = L"<" + label + L">";
       return Fit(label, c.width, true);
     }
-    case 'D': return Fit(hasTime ? FormatDate(st, c.width >= 10) : L"", c.width, true);
-    case 'T': return Fit(hasTime ? FormatTime(st) : L"", c.width, true);
-    default: return Fit(L"", c.width);
+    case 'D':
+      return Fit(hasTime ? FormatDate(st, c.width >= 10) : L"", c.width, true);
+    case 'T':
+      return Fit(hasTime ? FormatTime(st) : L"", c.width, true);
+    default:
+      return Fit(L"", c.width);
   }
 }
 
@@ -145,21 +161,26 @@ Rect PanelRect(const Screen& s, bool right) {
 }
 
 std::wstring FarKeyLabel(unsigned control, int fkey) {
-  static const char* const plain[12] = {"Help", "UserMn", "View", "Edit", "Copy", "RenMov",
+  static const char* const plain[12] = {"Help",   "UserMn", "View",   "Edit", "Copy",   "RenMov",
                                         "MkFold", "Delete", "ConfMn", "Quit", "Plugin", "Screen"};
-  static const char* const alt[12] = {"Left", "Right", "View..", "Edit..", "Print", "MkLink",
-                                      "Find", "Histry", "Video", "Tree", "ViewHs", "FoldHs"};
-  static const char* const ctrl[12] = {"Left", "Right", "Name", "Extens", "Modifn", "Size",
-                                       "Unsort", "Creatn", "Access", "Descr", "Owner", "Sort"};
-  static const char* const shift[12] = {"Add", "Extrct", "ArcCmd", "Edit..", "Copy", "Rename",
-                                        "", "Delete", "Save", "Last", "Group", "SelUp"};
+  static const char* const alt[12] = {"Left", "Right",  "View..", "Edit..", "Print",  "MkLink",
+                                      "Find", "Histry", "Video",  "Tree",   "ViewHs", "FoldHs"};
+  static const char* const ctrl[12] = {"Left",   "Right",  "Name",   "Extens", "Modifn", "Size",
+                                       "Unsort", "Creatn", "Access", "Descr",  "Owner",  "Sort"};
+  static const char* const shift[12] = {"Add", "Extrct", "ArcCmd", "Edit..", "Copy",  "Rename",
+                                        "",    "Delete", "Save",   "Last",   "Group", "SelUp"};
   static const char* const altShift[12] = {"", "", "", "", "", "", "", "", "ConfPl", "", "", ""};
   const char* const* row = plain;
-  if (control == PKF_ALT) row = alt;
-  else if (control == PKF_CONTROL) row = ctrl;
-  else if (control == PKF_SHIFT) row = shift;
-  else if (control == (PKF_ALT | PKF_SHIFT)) row = altShift;
-  else if (control) return L"";
+  if (control == PKF_ALT)
+    row = alt;
+  else if (control == PKF_CONTROL)
+    row = ctrl;
+  else if (control == PKF_SHIFT)
+    row = shift;
+  else if (control == (PKF_ALT | PKF_SHIFT))
+    row = altShift;
+  else if (control)
+    return L"";
   return Widen(row[fkey - 1]);
 }
 

@@ -1,5 +1,4 @@
-// FAR's screen layout: where the panels, the command line and the key bar stand, the columns of
-// a view mode, and how FAR writes a cell (names, sizes, dates) and its key bar labels.
+// FAR's screen layout: panels, command line and key bar, view-mode columns and cell formats.
 #pragma once
 
 #include <functional>

@@ -68,7 +68,8 @@ void DrawPanel(Screen& s, const Rect& r, const PanelView& v) {
         const Column& col = v.columns[c];
         int room = std::min(col.width, r.x2 - cx);
         if (room <= 0) break;
-        s.Put(cx, r.y1 + 2 + row, has ? CellText(items[i], col, v.caseFold) : Fit(L"", col.width), attr, room);
+        s.Put(cx, r.y1 + 2 + row, has ? CellText(items[i], col, v.caseFold) : Fit(L"", col.width),
+              attr, room);
         cx += col.width;
         if (c + 1 < end && cx < r.x2) s.Fill(cx++, r.y1 + 2 + row, 1, Glyph::SV, attr);
       }
@@ -93,7 +94,8 @@ void DrawPanel(Screen& s, const Rect& r, const PanelView& v) {
     if (s.CharAt(cx, r.y1 + 1) == Glyph::SV) s.SetChar(cx, sepY, Glyph::SUp);
   if (v.current >= 0 && v.current < count) {
     std::wstring line;
-    for (const Column& c : v.status) line += (line.empty() ? L"" : L" ") + CellText(items[v.current], c, false);
+    for (const Column& c : v.status)
+      line += (line.empty() ? L"" : L" ") + CellText(items[v.current], c, false);
     s.Put(r.x1 + 1, statusY, line, Color::PanelText, r.x2 - r.x1 - 1);
   }
   const int width = r.x2 - r.x1 + 1;

@@ -1,5 +1,4 @@
-// Drawing one of FAR's panels: the frame with its centred title, the sort-mode letter, column
-// headers, items in their colours (in one or more stripes), the status line and the footer.
+// One of FAR's panels drawn: frame, title, columns, items in colour, status line, footer.
 #pragma once
 
 #include <string>
@@ -16,9 +15,9 @@ struct PanelView {
   std::vector<Column> status;   // the status line's columns
   const std::vector<HostItem>* items = nullptr;
   int current = 0;
-  int* top = nullptr;           // first item shown; moved to keep the cursor in sight
-  bool active = false;          // the cursor and the highlighted title
-  bool caseFold = false;        // FAR's own panel: all-capital names in small letters
+  int* top = nullptr;     // first item shown; moved to keep the cursor in sight
+  bool active = false;    // the cursor and the highlighted title
+  bool caseFold = false;  // FAR's own panel: all-capital names in small letters
 };
 
 // Rows of items a panel shows per stripe.

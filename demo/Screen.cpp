@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+
 #include "far163.h"
 
 std::wstring FromOem(const std::string& text) {
@@ -35,9 +36,7 @@ std::string Encode(const std::wstring& text, UINT codePage) {
 // ---------------------------------------------------------------------------------------------
 // Screen
 
-Screen::Screen(int width, int height) : W(width), H(height), cells_(width * height) {
-  Clear(0x07);
-}
+Screen::Screen(int width, int height) : W(width), H(height), cells_(width * height) { Clear(0x07); }
 
 void Screen::Clear(WORD attr) {
   for (Cell& c : cells_) c = Cell{L' ', attr};
@@ -105,8 +104,7 @@ void Screen::SetChar(int x, int y, wchar_t ch) {
 // ---------------------------------------------------------------------------------------------
 // Terminal
 
-Terminal::Terminal()
-    : in_(GetStdHandle(STD_INPUT_HANDLE)), out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+Terminal::Terminal() : in_(GetStdHandle(STD_INPUT_HANDLE)), out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
   DWORD mode = 0;
   outConsole_ = GetConsoleMode(out_, &mode) != FALSE;
   bool inConsole = GetConsoleMode(in_, &savedInMode_) != FALSE;
@@ -140,7 +138,8 @@ void Terminal::SetScript(const std::string& text) {
   printScreens = true;
   std::vector<std::string> unknown;
   script_ = ParseScript(text, unknown);
-  for (const std::string& u : unknown) WriteLine(L"(unknown key name \"" + Widen(u) + L"\" skipped)");
+  for (const std::string& u : unknown)
+    WriteLine(L"(unknown key name \"" + Widen(u) + L"\" skipped)");
 }
 
 void Terminal::Write(const std::string& bytes) {

@@ -34,8 +34,10 @@ std::vector<std::wstring> Rows(const std::string& bytes, int width) {
     }
     if (c == '\r') continue;
     if (static_cast<int>(rows.back().size()) >= width) rows.emplace_back();
-    if (c == '\t') rows.back().append(8 - rows.back().size() % 8, L' ');
-    else rows.back() += FromOem(std::string(1, c));
+    if (c == '\t')
+      rows.back().append(8 - rows.back().size() % 8, L' ');
+    else
+      rows.back() += FromOem(std::string(1, c));
   }
   return rows;
 }
@@ -55,15 +57,17 @@ std::wstring StatusLine(const std::string& path, size_t size, int percent, int w
 void ShowViewer(ModalHost& host, int width, int height, const std::string& path) {
   std::string bytes = ReadFileBytes(path);
   std::vector<std::wstring> rows = Rows(bytes, width);
-  static const wchar_t* const labels[12] = {L"Help", L"Unwrap", L"Quit", L"Hex",    L"",     L"Edit",
-                                            L"Search", L"DOS", L"", L"Quit", L"Modes", L"Goto"};
+  static const wchar_t* const labels[12] = {L"Help", L"Unwrap", L"Quit",   L"Hex",
+                                            L"",     L"Edit",   L"Search", L"DOS",
+                                            L"",     L"Quit",   L"Modes",  L"Goto"};
   int top = 0;
   for (;;) {
     Screen s(width, height);
     s.Clear(Color::Viewer);
     const int shown = s.H - 2, last = std::max(0, static_cast<int>(rows.size()) - shown);
     top = std::max(0, std::min(top, last));
-    int percent = top >= last ? 100 : static_cast<int>(top * 100 / std::max<size_t>(1, rows.size()));
+    int percent =
+        top >= last ? 100 : static_cast<int>(top * 100 / std::max<size_t>(1, rows.size()));
     s.Put(0, 0, StatusLine(path, bytes.size(), percent, s.W), Color::ViewerStatus);
     for (int r = 0; r < shown && top + r < static_cast<int>(rows.size()); ++r)
       s.Put(0, 1 + r, rows[top + r], Color::Viewer, s.W);

@@ -1,5 +1,4 @@
-// FAR's viewer on a real file (F3): the status line, the text wrapped at the screen's width, and
-// the viewer's own key bar.
+// FAR's viewer on a real file (F3): status line, wrapped text and the viewer's key bar.
 #pragma once
 
 #include <string>

@@ -13,7 +13,7 @@ struct WorldFile {
 };
 
 const WorldFile Files[] = {
-    {"Mail\\msg001.msg", 104}, {"Mail\\msg002.msg", 67}, {"Mail\\msg003.msg", 84},
+    {"Mail\\msg001.msg", 104},  {"Mail\\msg002.msg", 67},  {"Mail\\msg003.msg", 84},
     {"Drop\\report.txt", 1200}, {"Drop\\photo.jpg", 2048}, {"Notes\\todo.txt", 30},
 };
 
@@ -99,14 +99,17 @@ bool MakeWorld(World& world, std::string& error) {
   world.root = "C:\\Quenby";
   world.listFile = world.root + "\\LIST.VFS";
   RemoveFolder(world.root);
-  if (!CreateDirectoryA(world.root.c_str(), nullptr)) return error = "cannot make " + world.root, false;
+  if (!CreateDirectoryA(world.root.c_str(), nullptr))
+    return error = "cannot make " + world.root, false;
   for (const char* folder : {"Mail", "Drop", "Notes", "Archive"})
     CreateDirectoryA((world.root + "\\" + folder).c_str(), nullptr);
   std::string list;
   for (const char* line : ListLines) list += world.root + line + "\r\n";  // as FAR's editor saves
   bool ok = WriteBytes(world.listFile, list);
-  for (const WorldFile& f : Files) ok = ok && WriteBytes(world.root + "\\" + f.path, NumberedLines(f.size));
-  for (const char* folder : {"Mail", "Drop", "Notes", "Archive"}) SetTime(world.root + "\\" + folder);
+  for (const WorldFile& f : Files)
+    ok = ok && WriteBytes(world.root + "\\" + f.path, NumberedLines(f.size));
+  for (const char* folder : {"Mail", "Drop", "Notes", "Archive"})
+    SetTime(world.root + "\\" + folder);
   SetTime(world.root);
   SetTime("C:\\");  // FAR shows the drive root's time on ".."
   if (!ok) error = "cannot write the files of " + world.root;

@@ -1,6 +1,4 @@
-// The demo's world: a C:\Quenby folder in the demo's own Wine prefix with mail, drop and note
-// folders, an empty archive and the list file LIST.VFS, every time fixed at 2024-03-01 10:00
-// UTC, as a FAR user would keep them.
+// The demo's world: C:\Quenby with its folders and LIST.VFS, times fixed at 2024-03-01 10:00.
 #pragma once
 
 #include <string>

@@ -1,7 +1,4 @@
-// Quenby's demo: a terminal FAR 1.75 stand-in built on the host library. It makes the demo's
-// folder C:\Quenby, loads quenby.dll with the settings a user would have chosen, and runs FAR's
-// panels around it. Interactive on a console; with a script (or without a console) every screen
-// is printed as text after each key.
+// Quenby's demo: makes C:\Quenby, loads quenby.dll and runs the FAR 1.75 stand-in around it.
 #include <windows.h>
 
 #include <algorithm>
@@ -62,13 +59,20 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     bool more = i + 1 < argc;
-    if (a == "--script" && more) script = argv[++i], haveScript = true;
-    else if (a == "--play") script = DefaultPlay, haveScript = true;
-    else if (a == "--colours") colours = true;
-    else if (a == "--dll" && more) dll = argv[++i];
-    else if (a == "--lang" && more) language = argv[++i];
-    else if (a == "--size" && more) std::sscanf(argv[++i], "%dx%d", &width, &height);
-    else return Usage(), a == "--help" || a == "-h" ? 0 : 2;
+    if (a == "--script" && more)
+      script = argv[++i], haveScript = true;
+    else if (a == "--play")
+      script = DefaultPlay, haveScript = true;
+    else if (a == "--colours")
+      colours = true;
+    else if (a == "--dll" && more)
+      dll = argv[++i];
+    else if (a == "--lang" && more)
+      language = argv[++i];
+    else if (a == "--size" && more)
+      std::sscanf(argv[++i], "%dx%d", &width, &height);
+    else
+      return Usage(), a == "--help" || a == "-h" ? 0 : 2;
   }
   Terminal term;
   if (!haveScript && !term.interactive) {  // keys on standard input, the default play if none
@@ -140,6 +144,7 @@ int main(int argc, char** argv) {
   SetCurrentDirectoryA(startDir);
   RemoveWorld(world);
   host.DeleteRootKey();
-  for (const std::string& f : host.failures) std::fprintf(stderr, "host check failed: %s\n", f.c_str());
+  for (const std::string& f : host.failures)
+    std::fprintf(stderr, "host check failed: %s\n", f.c_str());
   return host.failures.empty() ? rc : 3;
 }
