@@ -63,7 +63,7 @@ int ShowMessage(ModalHost& host, const MessageCall& m) {
       s.Put(lx, ly, t, attr);
     }
     if (buttons.empty()) {  // FAR leaves such a box on the screen and returns at once
-      host.Read(s);
+      host.Show(s);
       return -1;
     }
     int bx = inner + (width - static_cast<int>(row.size())) / 2, by = y2 - 2;

@@ -108,9 +108,13 @@ Screen Demo::Background() {
   return s;
 }
 
-Key Demo::Read(const Screen& shown) {
+void Demo::Show(const Screen& shown) {
   shown_ = shown;
   term_.Show(shown, caption_);
+}
+
+Key Demo::Read(const Screen& shown) {
+  Show(shown);
   Key k = term_.Next(INFINITE);
   if (k.kind != Key::Idle || !term_.interactive) caption_ = k.name;
   if (k.kind == Key::End) quit_ = true;
@@ -345,7 +349,7 @@ bool Demo::FileKey(const Key& k) {
   return true;
 }
 
-// After FAR changed the file panel's folder on a close, it shows the new folder from the top.
+// After FAR changed the file panel's folder on a close, it shows the folder from the top.
 void Demo::AfterKey(size_t logMark) {
   for (const std::string& e : host_.LogSince(logMark))
     if (e.compare(0, 20, "FilePanel:ChangeDir(") == 0)
@@ -366,13 +370,14 @@ int Demo::Run() {
       DWORD due = lastIdle_ > lastUpdate_ ? lastIdle_ + 1300 : lastUpdate_ + 2000;
       timeout = Active() ? (due > now ? due - now : 0) : 1000;
     }
-    shown_ = s;
-    term_.Show(s, caption_);
+    Show(s);
     Key k = term_.Next(timeout);
     if (k.kind != Key::Idle || !term_.interactive) caption_ = k.name;
     if (k.kind == Key::End || quit_) return 0;
+    size_t mark = host_.log.size();
     if (k.kind == Key::Idle) {
       if ((p = Active())) p->ProcessEvent(FE_IDLE, nullptr);
+      AfterKey(mark);
       lastIdle_ = GetTickCount();
       continue;
     }
@@ -381,7 +386,6 @@ int Demo::Run() {
       WorldEvent(k);
       continue;
     }
-    size_t mark = host_.log.size();
     held_ = k.control;  // a window the key opens keeps the key bar of these modifiers beneath
     bool going = (p = Active()) ? PanelKey(*p, k) : FileKey(k);
     held_ = 0;

@@ -24,6 +24,7 @@ class Demo : public ModalHost {
   // ModalHost
   Screen Background() override;
   Key Read(const Screen& shown) override;
+  void Show(const Screen& shown) override;
   void Help(const std::string& topic) override;
 
  private:
