@@ -13,6 +13,7 @@ class ModalHost {
   virtual ~ModalHost() = default;
   virtual Screen Background() = 0;                  // the screen beneath, freshly drawn
   virtual Key Read(const Screen& shown) = 0;        // shows the screen, waits for a key
+  virtual void Show(const Screen& shown) = 0;       // shows the screen and goes on
   virtual void Help(const std::string& topic) = 0;  // F1: the plugin's help on a topic
 };
 
