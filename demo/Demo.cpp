@@ -61,9 +61,9 @@ Demo::Demo(FarHost& host, Terminal& term, const World& world, std::string plugin
 
 void Demo::Start() {
   host_.filePanel.curDir = world_.root;
-  right_.curDir = world_.root;
+  other_.curDir = world_.root;
   LoadFolder(host_.filePanel);
-  LoadFolder(right_);
+  LoadFolder(other_);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -84,18 +84,18 @@ std::wstring Demo::KeyLabel(int fkey) {
 
 void Demo::DrawPanels(Screen& s) {
   s.Clear(Color::CommandLine);
-  Rect left = PanelRect(s, false), right = PanelRect(s, true);
+  Rect active = PanelRect(s, !leftActive_), passive = PanelRect(s, leftActive_);
   std::string prompt;
   if (FarHost::Panel* p = Active()) {
-    PanelView v = PluginView(*p, left);
-    p->pageSize = PanelPage(left, v.columns);
-    DrawPanel(s, left, v);
+    PanelView v = PluginView(*p, active);
+    p->pageSize = PanelPage(active, v.columns);
+    DrawPanel(s, active, v);
     prompt = p->info.curDir;  // FAR's prompt is the plugin's CurDir
   } else {
-    DrawPanel(s, left, FileView(host_.filePanel, left, true));
+    DrawPanel(s, active, FileView(host_.filePanel, active, true));
     prompt = FarHost::PanelDirectory(host_.filePanel.curDir);
   }
-  DrawPanel(s, right, FileView(right_, right, false));
+  DrawPanel(s, passive, FileView(other_, passive, false));
   DrawCommandLine(s, prompt, host_.commandLine);
   DrawKeyBar(s, [this](int n) { return KeyLabel(n); });
   DrawClock(s);
@@ -204,9 +204,9 @@ void Demo::DisksMenu() {
     std::wstring hot = digit > 0 && digit < 10 ? L"&" + std::to_wstring(digit) + L": " : L"   ";
     m.items.push_back(hot + FromOem(pi.diskMenuStrings[i]));
   }
-  Rect left = PanelRect(Screen(term_.Width(), term_.Height()), false);
+  Rect panel = PanelRect(Screen(term_.Width(), term_.Height()), !leftActive_);
   int count = static_cast<int>(roots.size() + pi.diskMenuStrings.size());
-  m.x = left.x1 + 5;
+  m.x = panel.x1 + 5;
   m.y = std::max(1, (term_.Height() - (count + 5)) / 2);
   int i = ShowMenu(*this, m);
   if (i < 0) return;
@@ -272,10 +272,10 @@ void Demo::FileOperation(const Key& k, const std::string& path) {
               : k.vk == VK_F8          ? FileOp::Delete
               : k.control == PKF_SHIFT ? FileOp::Rename
                                        : FileOp::Move;
-  if (!RunFileOp(*this, op, path, FarHost::PanelDirectory(right_.curDir))) return;
+  if (!RunFileOp(*this, op, path, FarHost::PanelDirectory(other_.curDir))) return;
   if (FarHost::Panel* p = Active()) p->Reread();
   LoadFolder(host_.filePanel);
-  LoadFolder(right_);
+  LoadFolder(other_);
 }
 
 bool Demo::PanelKey(FarHost::Panel& p, const Key& k) {
@@ -301,6 +301,11 @@ bool Demo::FileKey(const Key& k) {
   if (n == 0) return true;
   const HostItem cur = f.items[f.currentItem];
   std::string full = JoinPath(f.curDir, cur.name);
+  if (k.Is(VK_TAB)) {  // the other panel becomes the active one
+    std::swap(f, other_);
+    leftActive_ = !leftActive_;
+    return true;
+  }
   if (k.Is(VK_RETURN, PKF_CONTROL) && cur.name != "..") {
     host_.commandLine +=
         (cur.name.find(' ') != std::string::npos ? "\"" + cur.name + "\"" : cur.name) + " ";
@@ -362,7 +367,7 @@ int Demo::Run() {
     if (p) p->ProcessEvent(FE_REDRAW, nullptr);  // FAR tells the plugin before each redraw,
     if ((p = Active())) p->GetOpenPluginInfo();  // then asks for its title, modes and key bar
     if (!Active()) LoadFolder(host_.filePanel);
-    LoadFolder(right_);
+    LoadFolder(other_);
     Screen s = Background();
     DWORD timeout = INFINITE;
     if (term_.interactive) {  // FE_IDLE: 2 s after the last update, then every 1.3 s

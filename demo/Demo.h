@@ -32,7 +32,10 @@ class Demo : public ModalHost {
   Terminal& term_;
   const World& world_;
   std::string pluginFolder_, language_;
-  FarHost::FilePanel right_;  // FAR's passive panel on the other side
+  // FAR's passive panel. The host's file panel is the active side's; Tab swaps the two (on FAR's
+  // own panels: a plugin panel stays active until it closes).
+  FarHost::FilePanel other_;
+  bool leftActive_ = true;
   std::string caption_ = "start";
   // Modifiers of the key being handled: FAR does not redraw the key bar under a window, so it
   // keeps the labels of the modifiers held when the window opened.

@@ -172,7 +172,8 @@ void ShowHelp(ModalHost& host, const std::string& folder, const std::string& lan
     if (k.vk == VK_ESCAPE || k.vk == VK_F10) return;
     if (k.vk == VK_TAB && links) {  // the next link, or with Shift the one before
       bool back = (k.control & PKF_SHIFT) != 0;
-      selected = selected < 0 ? (back ? links - 1 : 0) : (selected + (back ? links - 1 : 1)) % links;
+      selected =
+          selected < 0 ? (back ? links - 1 : 0) : (selected + (back ? links - 1 : 1)) % links;
     }
     if (k.vk == VK_RETURN && selected >= 0 && selected < links) {
       history.push_back(t.links[selected]);
