@@ -24,6 +24,13 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+// The viewer starts in the Windows code page ("Win" on its status line).
+wchar_t FromAnsi(char c) {
+  wchar_t w = L'?';
+  MultiByteToWideChar(CP_ACP, 0, &c, 1, &w, 1);
+  return w < 32 ? L' ' : w;
+}
+
 // The text as screen rows: tabs expanded, long lines wrapped at `width`.
 std::vector<std::wstring> Rows(const std::string& bytes, int width) {
   std::vector<std::wstring> rows(1);
@@ -37,7 +44,7 @@ std::vector<std::wstring> Rows(const std::string& bytes, int width) {
     if (c == '\t')
       rows.back().append(8 - rows.back().size() % 8, L' ');
     else
-      rows.back() += FromOem(std::string(1, c));
+      rows.back() += FromAnsi(c);
   }
   return rows;
 }

@@ -107,3 +107,9 @@ expect("${s}" "back in the dialog" HAS "═ Quenby configuration ═" LACKS "═
 run_demo(disks --script "AltF1 \"1\" F10")
 screen("${disks}" 2 s)
 expect("${s}" "opened from the disks menu" HAS "═ C:\\\\Quenby\\\\LIST\\.VFS ═" "8About")
+
+# --- Tab makes the right panel active: Enter there changes its folder, the left one stays.
+run_demo(tab --script "Tab Down Down Enter F10")
+screen("${tab}" 4 s)
+expect("${s}" "right panel in Drop" HAS "═ C:\\\\Quenby ═[^\n]*╔═[^\n]* C:\\\\Quenby\\\\Drop ═"
+       "\nC:\\\\Quenby\\\\Drop>\n" "║║photo\\.jpg +│")
