@@ -11,9 +11,9 @@ add_test(NAME demo_screens
   COMMAND ${CMAKE_COMMAND} -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
           -DDEMO=$<TARGET_FILE:quenby_demo> -DPREFIX=${CMAKE_BINARY_DIR}/wineprefix
           -P ${CMAKE_SOURCE_DIR}/demo/check_screens.cmake)
-# FAR shows times in local time; the reference was taken at UTC.
+# FAR writes times in local time and dates in the user's order: the reference's are UTC and US.
 set_tests_properties(demo_reference_screens demo_screens PROPERTIES TIMEOUT 900
-                     ENVIRONMENT TZ=UTC RESOURCE_LOCK quenby_demo_world)
+                     ENVIRONMENT "TZ=UTC;LC_ALL=en_US.UTF-8" RESOURCE_LOCK quenby_demo_world)
 
 include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
 set(QUENBY_UNPACKED ${CMAKE_CURRENT_BINARY_DIR}/package-unpacked.tmp)
