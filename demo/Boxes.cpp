@@ -25,23 +25,26 @@ void PutTitle(Screen& s, int x1, int x2, int y, const std::wstring& text, WORD a
 // ---------------------------------------------------------------------------------------------
 // Message
 
-int ShowMessage(ModalHost& host, const MessageCall& m) {
-  std::vector<std::string> lines = m.Lines(), buttons = m.Buttons();
-  const bool warning = (m.flags & FMSG_WARNING) != 0;
-  const WORD attr = warning ? Color::Warning : Color::Dialog;
-  const WORD focusAttr = warning ? Color::WarningButton : Color::DialogButton;
-  std::wstring row;  // the buttons: each with a blank on either side, one blank between them
-  std::vector<int> at;
-  for (size_t b = 0; b < buttons.size(); ++b) {
-    if (b) row += L" ";
-    at.push_back(static_cast<int>(row.size()));
-    row += L" " + FromOem(buttons[b]) + L" ";
+namespace {
+
+// FAR's message box: as wide as its longest line, centred, the buttons on the last row.
+struct MessageLayout {
+  std::vector<std::string> lines, buttons;
+  std::wstring row;     // the buttons: a blank on either side of each, one blank between them
+  std::vector<int> at;  // where each button starts in the row
+
+  explicit MessageLayout(const MessageCall& m) : lines(m.Lines()), buttons(m.Buttons()) {
+    for (size_t b = 0; b < buttons.size(); ++b) {
+      if (b) row += L" ";
+      at.push_back(static_cast<int>(row.size()));
+      row += L" " + FromOem(buttons[b]) + L" ";
+    }
   }
-  int focus = 0;
-  for (;;) {
-    Screen s = host.Background();
-    int maxLength = static_cast<int>(row.size());
-    maxLength = std::max<int>(maxLength, m.Title().size() + 2);
+
+  void Draw(Screen& s, const MessageCall& m, int focus) const {
+    const bool warning = (m.flags & FMSG_WARNING) != 0;
+    const WORD attr = warning ? Color::Warning : Color::Dialog;
+    int maxLength = std::max<int>(row.size(), m.Title().size() + 2);
     for (const std::string& l : lines) maxLength = std::max<int>(maxLength, l.size());
     maxLength = std::min(maxLength, s.W - 16);
     int h = static_cast<int>(lines.size()) + (buttons.empty() ? 4 : 5);
@@ -52,27 +55,39 @@ int ShowMessage(ModalHost& host, const MessageCall& m) {
     PutTitle(s, x1 + 3, x2 - 3, y1 + 1, FromOem(m.Title()), attr);
     const int inner = x1 + 4, width = maxLength + 2;
     for (size_t i = 0; i < lines.size(); ++i) {
-      int ly = y1 + 2 + static_cast<int>(i);
-      if (!lines[i].empty() && lines[i][0] == '\x01') {
-        s.Separator(x1 + 3, x2 - 3, ly, attr, FromOem(lines[i].substr(1)));
+      int y = y1 + 2 + static_cast<int>(i);
+      if (!lines[i].empty() && lines[i][0] == '\x01') {  // a separator, with a text or without
+        s.Separator(x1 + 3, x2 - 3, y, attr, FromOem(lines[i].substr(1)));
         continue;
       }
       std::wstring t = FromOem(lines[i]).substr(0, width);
-      int lx =
-          (m.flags & FMSG_LEFTALIGN) ? inner + 1 : inner + (width - static_cast<int>(t.size())) / 2;
-      s.Put(lx, ly, t, attr);
+      bool left = (m.flags & FMSG_LEFTALIGN) != 0;
+      s.Put(left ? inner + 1 : inner + (width - static_cast<int>(t.size())) / 2, y, t, attr);
     }
-    if (buttons.empty()) {  // FAR leaves such a box on the screen and returns at once
+    if (buttons.empty()) return;
+    int bx = inner + (width - static_cast<int>(row.size())) / 2, by = y2 - 2;
+    s.Put(bx, by, row, attr);
+    s.Paint(bx + at[focus], by, static_cast<int>(FromOem(buttons[focus]).size()) + 2,
+            warning ? Color::WarningButton : Color::DialogButton);
+  }
+};
+
+}  // namespace
+
+int ShowMessage(ModalHost& host, const MessageCall& m) {
+  const MessageLayout box(m);
+  const int n = static_cast<int>(box.buttons.size());
+  int focus = 0;
+  for (;;) {
+    Screen s = host.Background();
+    box.Draw(s, m, focus);
+    if (n == 0) {  // FAR leaves such a box on the screen and returns at once
       host.Show(s);
       return -1;
     }
-    int bx = inner + (width - static_cast<int>(row.size())) / 2, by = y2 - 2;
-    s.Put(bx, by, row, attr);
-    s.Paint(bx + at[focus], by, static_cast<int>(FromOem(buttons[focus]).size()) + 2, focusAttr);
     Key k = host.Read(s);
     if (k.kind == Key::End) return -1;
     if (k.kind != Key::Press || (k.control & ~PKF_SHIFT)) continue;
-    int n = static_cast<int>(buttons.size());
     if (k.vk == VK_F1 && !m.helpTopicNull) host.Help(m.helpTopic);
     if (k.vk == VK_ESCAPE || k.vk == VK_F10) return -1;
     if (k.vk == VK_RETURN || k.vk == VK_SPACE) return focus;

@@ -34,29 +34,35 @@ std::string NameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::vector<Column> ParseColumns(const std::string& types, const std::string& widths, int room) {
-  std::vector<Column> cols;
-  size_t t = 0, w = 0;
-  while (t < types.size()) {
-    size_t te = types.find(',', t),
-           we = w < widths.size() ? widths.find(',', w) : std::string::npos;
-    std::string type = types.substr(t, te == std::string::npos ? std::string::npos : te - t);
-    std::string width = w < widths.size()
-                            ? widths.substr(w, we == std::string::npos ? std::string::npos : we - w)
-                            : "0";
-    if (!type.empty()) cols.push_back(Column{type[0], type.substr(1), atoi(width.c_str())});
-    if (te == std::string::npos) break;
-    t = te + 1;
-    w = we == std::string::npos ? widths.size() : we + 1;
+namespace {
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+  std::vector<std::string> parts(1);
+  for (char c : text) {
+    if (c == ',')
+      parts.emplace_back();
+    else
+      parts.back() += c;
   }
+  return parts;
+}
+
+}  // namespace
+
+std::vector<Column> ParseColumns(const std::string& types, const std::string& widths, int room) {
+  std::vector<std::string> t = SplitAtCommas(types), w = SplitAtCommas(widths);
+  std::vector<Column> cols;
+  for (size_t i = 0; i < t.size(); ++i)
+    if (!t[i].empty())
+      cols.push_back(Column{t[i][0], t[i].substr(1), i < w.size() ? atoi(w[i].c_str()) : 0});
   int fixed = 0, flexible = 0;
   for (Column& c : cols) {
-    if (c.width == 0 && c.type != 'N' && c.type != 'Z')
+    if (c.width == 0 && c.type != 'N' && c.type != 'Z')  // FAR's default widths
       c.width = c.type == 'T' ? 5 : c.type == 'D' ? 8 : 6;
     if (c.width == 0) ++flexible;
     fixed += c.width;
   }
-  int rest = room - fixed - static_cast<int>(cols.size()) + 1;
+  int rest = room - fixed - static_cast<int>(cols.size()) + 1;  // names share what is left
   for (Column& c : cols)
     if (c.width == 0) c.width = std::max(1, rest / flexible), rest -= c.width, --flexible;
   return cols;
