@@ -113,3 +113,10 @@ run_demo(tab --script "Tab Down Down Enter F10")
 screen("${tab}" 4 s)
 expect("${s}" "right panel in Drop" HAS "═ C:\\\\Quenby ═[^\n]*╔═[^\n]* C:\\\\Quenby\\\\Drop ═"
        "\nC:\\\\Quenby\\\\Drop>\n" "║║photo\\.jpg +│")
+
+# --- F1 in the About box: the plugin's topic for it.
+run_demo(abouthelp --script "${open} F8 F1 Esc Enter F10")
+screen("${abouthelp}" 8 s)
+expect("${s}" "About help" HAS "═ Help ═" "About Quenby")
+screen("${abouthelp}" 9 s)
+expect("${s}" "About box again" HAS "═ Quenby plugin v\\.[0-9.]+ ═" LACKS "═ Help ═")
