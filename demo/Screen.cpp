@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+
 #include "far163.h"
 
 std::wstring FromOem(const std::string& text) {
@@ -35,9 +36,7 @@ std::string Encode(const std::wstring& text, UINT codePage) {
 // ---------------------------------------------------------------------------------------------
 // Screen
 
-Screen::Screen(int width, int height) : W(width), H(height), cells_(width * height) {
-  Clear(0x07);
-}
+Screen::Screen(int width, int height) : W(width), H(height), cells_(width * height) { Clear(0x07); }
 
 void Screen::Clear(WORD attr) {
   for (Cell& c : cells_) c = Cell{L' ', attr};
@@ -62,6 +61,16 @@ void Screen::Paint(int x, int y, int count, WORD attr) {
 
 void Screen::Box(int x1, int y1, int x2, int y2, WORD attr, bool dbl) {
   for (int y = y1; y <= y2; ++y) Fill(x1, y, x2 - x1 + 1, L' ', attr);
+  Frame(x1, y1, x2, y2, attr, dbl);
+}
+
+void Screen::Shadow(int x1, int y1, int x2, int y2) {
+  for (int y = y1; y <= y2; ++y)
+    for (int x = x1; x <= x2; ++x)
+      if (In(x, y)) cells_[y * W + x].attr &= 0x07;
+}
+
+void Screen::Frame(int x1, int y1, int x2, int y2, WORD attr, bool dbl) {
   wchar_t h = dbl ? Glyph::DH : Glyph::SH, v = dbl ? Glyph::DV : Glyph::SV;
   Fill(x1, y1, x2 - x1 + 1, h, attr);
   Fill(x1, y2, x2 - x1 + 1, h, attr);
@@ -95,8 +104,7 @@ void Screen::SetChar(int x, int y, wchar_t ch) {
 // ---------------------------------------------------------------------------------------------
 // Terminal
 
-Terminal::Terminal()
-    : in_(GetStdHandle(STD_INPUT_HANDLE)), out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+Terminal::Terminal() : in_(GetStdHandle(STD_INPUT_HANDLE)), out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
   DWORD mode = 0;
   outConsole_ = GetConsoleMode(out_, &mode) != FALSE;
   bool inConsole = GetConsoleMode(in_, &savedInMode_) != FALSE;
@@ -125,86 +133,13 @@ void Terminal::Restore() {
   SetConsoleCursorInfo(out_, &cursor);
 }
 
-bool Terminal::ParseKey(const std::string& token, Key& key) {
-  key = Key();
-  key.kind = Key::Press;
-  key.name = token;
-  auto starts = [&](const char* p) { return token.compare(0, strlen(p), p) == 0; };
-  if (token == "Wait") return key.kind = Key::Idle, true;
-  if (starts("Create:") || starts("Remove:")) {
-    key.kind = starts("Create:") ? Key::Create : Key::Remove;
-    key.arg = token.substr(7);
-    return !key.arg.empty();
-  }
-  std::string rest = token;
-  for (bool more = true; more;) {
-    more = false;
-    for (auto m : {std::make_pair("Ctrl", PKF_CONTROL), std::make_pair("Alt", PKF_ALT),
-                   std::make_pair("Shift", PKF_SHIFT)}) {
-      size_t n = strlen(m.first);
-      if (rest.size() > n && rest.compare(0, n, m.first) == 0) {
-        key.control |= m.second;
-        rest.erase(0, n);
-        more = true;
-      }
-    }
-  }
-  static const std::pair<const char*, WORD> names[] = {
-      {"Up", VK_UP},       {"Down", VK_DOWN},    {"Left", VK_LEFT},  {"Right", VK_RIGHT},
-      {"PgUp", VK_PRIOR},  {"PgDn", VK_NEXT},    {"Home", VK_HOME},  {"End", VK_END},
-      {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE},  {"Tab", VK_TAB},    {"Space", VK_SPACE},
-      {"BS", VK_BACK},     {"Del", VK_DELETE},   {"Ins", VK_INSERT}};
-  for (auto& n : names)
-    if (rest == n.first) {
-      key.vk = n.second;
-      if (key.vk == VK_SPACE && !key.control) key.ch = ' ';
-      return true;
-    }
-  if (rest.size() >= 2 && rest[0] == 'F' && isdigit(static_cast<unsigned char>(rest[1]))) {
-    int f = atoi(rest.c_str() + 1);
-    if (f >= 1 && f <= 12) return key.vk = static_cast<WORD>(VK_F1 + f - 1), true;
-  }
-  if (rest.size() == 1 && key.control) {  // Ctrl+R and the like
-    key.vk = static_cast<WORD>(toupper(static_cast<unsigned char>(rest[0])));
-    return true;
-  }
-  return false;
-}
-
 void Terminal::SetScript(const std::string& text) {
   interactive = false;
   printScreens = true;
-  script_.clear();
-  size_t i = 0;
-  while (i < text.size()) {
-    if (isspace(static_cast<unsigned char>(text[i]))) {
-      ++i;
-      continue;
-    }
-    if (text[i] == '"') {  // "text" types its characters
-      size_t end = text.find('"', i + 1);
-      if (end == std::string::npos) end = text.size();
-      for (size_t c = i + 1; c < end; ++c) {
-        Key k;
-        k.kind = Key::Press;
-        k.ch = text[c];
-        k.vk = static_cast<WORD>(toupper(static_cast<unsigned char>(text[c])));
-        k.name = std::string("\"") + text[c] + "\"";
-        script_.push_back(k);
-      }
-      i = end + 1;
-      continue;
-    }
-    size_t end = i;
-    while (end < text.size() && !isspace(static_cast<unsigned char>(text[end]))) ++end;
-    std::string token = text.substr(i, end - i);
-    Key k;
-    if (ParseKey(token, k))
-      script_.push_back(k);
-    else
-      WriteLine(L"(unknown key name \"" + Widen(token) + L"\" skipped)");
-    i = end;
-  }
+  std::vector<std::string> unknown;
+  script_ = ParseScript(text, unknown);
+  for (const std::string& u : unknown)
+    WriteLine(L"(unknown key name \"" + Widen(u) + L"\" skipped)");
 }
 
 void Terminal::Write(const std::string& bytes) {
@@ -222,12 +157,7 @@ void Terminal::WriteLine(const std::wstring& line) {
 void Terminal::Show(const Screen& s, const std::string& caption) {
   if (printScreens) {
     WriteLine(L"=== " + std::to_wstring(step_++) + L": " + Widen(caption) + L" ===");
-    for (int y = 0; y < s.H; ++y) {
-      std::wstring row;
-      for (int x = 0; x < s.W; ++x) row += s.CharAt(x, y);
-      row.erase(row.find_last_not_of(L' ') + 1);
-      WriteLine(row);
-    }
+    Print(s);
     return;
   }
   shownText_.resize(s.H);
@@ -288,5 +218,35 @@ Key Terminal::Next(DWORD timeoutMs) {
     if (c >= 32 && !(k.control & (PKF_CONTROL | PKF_ALT))) k.ch = static_cast<char>(c);
     if (vk == 0 && k.ch == 0) continue;
     return k;
+  }
+}
+
+namespace {
+// A console colour as a terminal escape: the grey-on-black default is the terminal's own.
+std::string ColourCode(WORD attr, bool background) {
+  static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};  // console bit order to ANSI order
+  if ((attr & 0xFF) == 0x07) return background ? "49" : "39";
+  int c = background ? (attr >> 4) & 0x0F : attr & 0x0F;
+  int base = background ? ((c & 8) ? 100 : 40) : ((c & 8) ? 90 : 30);
+  return std::to_string(base + ansi[c & 7]);
+}
+}  // namespace
+
+// Each row without its trailing blanks; with colours, an escape wherever the foreground or the
+// background changes, even where only blanks follow.
+void Terminal::Print(const Screen& s) {
+  std::string fg, bg;
+  for (int y = 0; y < s.H; ++y) {
+    std::wstring row;
+    for (int x = 0; x < s.W; ++x) {
+      if (printColours) {
+        std::string f = ColourCode(s.AttrAt(x, y), false), b = ColourCode(s.AttrAt(x, y), true);
+        if (f != fg) row += Widen("\x1b[" + f + "m"), fg = f;
+        if (b != bg) row += Widen("\x1b[" + b + "m"), bg = b;
+      }
+      row += s.CharAt(x, y);
+    }
+    row.erase(row.find_last_not_of(L' ') + 1);
+    WriteLine(row);
   }
 }

@@ -1,6 +1,4 @@
-// The demo's text screen and keyboard: a grid of cells drawn the way FAR draws its screen, shown
-// on the console in its OEM code page, or printed as UTF-8 text when the output is not a console;
-// keys come from the console or from a script of key names.
+// The demo's screen of FAR-coloured cells, shown on the console or printed, and its keys.
 #pragma once
 
 #include <windows.h>
@@ -9,23 +7,48 @@
 #include <string>
 #include <vector>
 
-// FAR's default colours (background << 4 | foreground).
+#include "KeyScript.h"
+
+// FAR 1.75's default colours (background << 4 | foreground).
 namespace Color {
 enum : WORD {
-  Panel = 0x1B, PanelTitle = 0x1E, Folder = 0x1F, Hidden = 0x13, Cursor = 0x30,
-  Box = 0x70, Warning = 0x4F, Field = 0x30, Focus = 0x30, KeyNumber = 0x07, KeyLabel = 0x30,
-  CommandLine = 0x07, Viewer = 0x1B, ViewerTitle = 0x30
+  PanelText = 0x1B,
+  PanelFrame = 0x1B,
+  ColumnTitle = 0x1E,
+  Folder = 0x1F,
+  Hidden = 0x13,
+  Cursor = 0x30,
+  CursorFolder = 0x3F,
+  CursorHidden = 0x33,
+  ActiveTitle = 0x30,
+  Clock = 0x30,
+  CommandLine = 0x07,
+  KeyNumber = 0x07,
+  KeyLabel = 0x30,
+  Dialog = 0x70,
+  DialogButton = 0x30,
+  DialogEdit = 0x30,
+  Warning = 0x4F,
+  WarningButton = 0x70,
+  Menu = 0x3F,
+  MenuHotkey = 0x3E,
+  MenuSelected = 0x0F,
+  MenuSelectedHotkey = 0x0E,
+  Viewer = 0x1B,
+  ViewerStatus = 0x30,
+  Help = 0x30,
+  HelpBold = 0x3F,
+  HelpLink = 0x3E,
+  HelpLinkSelected = 0x0E,
+  HelpFrame = 0x3F
 };
 }
 
 // Box-drawing characters; all of them exist in the OEM code pages 437 and 866.
 namespace Glyph {
 const wchar_t DV = L'\x2551', DH = L'\x2550', DTL = L'\x2554', DTR = L'\x2557', DBL = L'\x255A',
-              DBR = L'\x255D', SV = L'\x2502', SH = L'\x2500', DTDown = L'\x2564',
-              DSepL = L'\x255F', DSepR = L'\x2562', SUp = L'\x2534', STL = L'\x250C',
-              STR = L'\x2510', SBL = L'\x2514', SBR = L'\x2518', Shade = L'\x2591';
-// Marks used only in printed screens, where no colour shows the cursor or the focus.
-const wchar_t Pointer = L'\x25BA';
+              DBR = L'\x255D', SV = L'\x2502', SH = L'\x2500', DSepL = L'\x255F', DSepR = L'\x2562',
+              SUp = L'\x2534', STL = L'\x250C', STR = L'\x2510', SBL = L'\x2514', SBR = L'\x2518';
 }
 
 std::wstring FromOem(const std::string& text);  // OEM bytes (FAR's texts) to characters
@@ -38,8 +61,11 @@ class Screen {
   void Clear(WORD attr);
   void Put(int x, int y, const std::wstring& text, WORD attr, int maxLength = -1);
   void Fill(int x, int y, int count, wchar_t ch, WORD attr);
-  void Paint(int x, int y, int count, WORD attr);  // colour only
-  void Box(int x1, int y1, int x2, int y2, WORD attr, bool dbl);  // frame over a filled area
+  void Paint(int x, int y, int count, WORD attr);                   // colour only
+  void Frame(int x1, int y1, int x2, int y2, WORD attr, bool dbl);  // the border alone
+  void Box(int x1, int y1, int x2, int y2, WORD attr, bool dbl);    // border over a filled area
+  // FAR's shadow: the characters stay, their colour turns dark (the foreground's low bits).
+  void Shadow(int x1, int y1, int x2, int y2);
   void Separator(int x1, int x2, int y, WORD attr, const std::wstring& text = L"");
   wchar_t CharAt(int x, int y) const;
   WORD AttrAt(int x, int y) const;
@@ -54,23 +80,14 @@ class Screen {
   bool In(int x, int y) const { return x >= 0 && y >= 0 && x < W && y < H; }
 };
 
-// A key press as FAR sees it, or one of the script's own steps.
-struct Key {
-  enum Kind { Press, Idle, Create, Remove, End } kind = End;
-  WORD vk = 0;
-  unsigned control = 0;  // PKF_* bits
-  char ch = 0;           // the typed character (OEM), 0 for none
-  std::string arg;       // Create/Remove: a path below the example tree
-  std::string name;      // how the step is named in printed screens
-};
-
 class Terminal {
  public:
   // Interactive when there is no script and both standard handles are a console.
   Terminal();
   bool interactive = false;
-  bool printScreens = false;  // every screen printed as text, one after another
-  void SetScript(const std::string& text);  // key names separated by blanks (see ParseKey)
+  bool printScreens = false;                // every screen printed as text, one after another
+  bool printColours = false;                // printed screens carry the colours as terminal escapes
+  void SetScript(const std::string& text);  // key names separated by blanks (see ParseScript)
   int Width() const { return width_; }
   int Height() const { return height_; }
   void SetSize(int w, int h) { width_ = w, height_ = h; }
@@ -80,7 +97,6 @@ class Terminal {
   // when the script has run out.
   Key Next(DWORD timeoutMs);
   void Restore();  // puts the console back as it was
-  static bool ParseKey(const std::string& token, Key& key);
 
  private:
   HANDLE in_, out_;
@@ -93,4 +109,5 @@ class Terminal {
   int step_ = 0;
   void Write(const std::string& bytes);
   void WriteLine(const std::wstring& line);
+  void Print(const Screen& s);
 };

@@ -1,10 +1,19 @@
-# The demo's scripted runs, checked screen by screen, and the release package: unpacked by a
-# fixture into a scratch folder, its files checked and quenby.dll loaded from there in the host.
+# The demo's scripted runs: the walk of a real FAR 1.75's screens (../shared/far175 beside the
+# repository) compared screen by screen, and FAR's actions checked on their screens; then the
+# release package: unpacked by a fixture into a scratch folder, its files checked and quenby.dll
+# loaded from there in the host. Both demo tests make C:\Quenby in the prefix: one at a time.
+get_filename_component(QUENBY_REFERENCE_SCREENS ${CMAKE_SOURCE_DIR}/../shared/far175 ABSOLUTE)
+add_test(NAME demo_reference_screens
+  COMMAND ${CMAKE_COMMAND} -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
+          -DDEMO=$<TARGET_FILE:quenby_demo> -DREFERENCE=${QUENBY_REFERENCE_SCREENS}
+          -P ${CMAKE_SOURCE_DIR}/demo/check_reference.cmake)
 add_test(NAME demo_screens
   COMMAND ${CMAKE_COMMAND} -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
           -DDEMO=$<TARGET_FILE:quenby_demo> -DPREFIX=${CMAKE_BINARY_DIR}/wineprefix
           -P ${CMAKE_SOURCE_DIR}/demo/check_screens.cmake)
-set_tests_properties(demo_screens PROPERTIES TIMEOUT 900)
+# FAR writes times in local time and dates in the user's order: the reference's are UTC and US.
+set_tests_properties(demo_reference_screens demo_screens PROPERTIES TIMEOUT 900
+                     ENVIRONMENT "TZ=UTC;LC_ALL=en_US.UTF-8" RESOURCE_LOCK quenby_demo_world)
 
 include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
 set(QUENBY_UNPACKED ${CMAKE_CURRENT_BINARY_DIR}/package-unpacked.tmp)

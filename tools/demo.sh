@@ -3,7 +3,7 @@
 # and the demo into ./build (the same configuration as tools/test.sh), and runs the demo under
 # Wine on an example list. Interactive on a terminal (F10 quits); otherwise it plays a short
 # script and prints every screen (keys may also come on standard input, or as arguments:
-# tools/demo.sh --script "Enter Down Enter Esc F10").
+# tools/demo.sh --script "Down Down Down Down Down Enter Down Enter F10").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUENBY_BUILD_DIR:-$root/build}

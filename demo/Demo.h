@@ -1,0 +1,63 @@
+// The demo's FAR: two panels, the plugin panel once opened, FAR's keys, menus and idle refresh.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "Boxes.h"
+#include "FarHost.h"
+#include "Screen.h"
+#include "World.h"
+
+class Demo : public ModalHost {
+ public:
+  Demo(FarHost& host, Terminal& term, const World& world, std::string pluginFolder,
+       std::string language);
+  void Start();  // both panels on the world's folder, cursor on ".."
+  int Run();     // until F10 or the end of the script
+
+  // FAR's services the plugin calls while a key is handled.
+  int PluginMessage(const MessageCall& m) { return ShowMessage(*this, m); }
+  int PluginDialog(std::vector<FarDialogItem>& items);
+  void ChangeDirError(const std::string& text, const std::string& reason);
+
+  // ModalHost
+  Screen Background() override;
+  Key Read(const Screen& shown) override;
+  void Show(const Screen& shown) override;
+  void Help(const std::string& topic) override;
+
+ private:
+  FarHost& host_;
+  Terminal& term_;
+  const World& world_;
+  std::string pluginFolder_, language_;
+  // FAR's passive panel. The host's file panel is the active side's; Tab swaps the two (on FAR's
+  // own panels: a plugin panel stays active until it closes).
+  FarHost::FilePanel other_;
+  bool leftActive_ = true;
+  std::string caption_ = "start";
+  // Modifiers of the key being handled: FAR does not redraw the key bar under a window, so it
+  // keeps the labels of the modifiers held when the window opened.
+  unsigned held_ = 0;
+  bool quit_ = false;
+  std::optional<Screen> shown_;      // the screen shown last
+  std::optional<Screen> underHelp_;  // what the help window covers (a box, a dialog...)
+  DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;
+
+  FarHost::Panel* Active() {
+    FarHost::Panel* p = host_.activePanel;
+    return p && !p->closed ? p : nullptr;
+  }
+  void DrawPanels(Screen& s);
+  std::wstring KeyLabel(int fkey);
+  void PluginsMenu();
+  void ConfigMenu();
+  void DisksMenu();
+  void WorldEvent(const Key& k);
+  bool CommonKey(const Key& k, bool& keepGoing);
+  bool PanelKey(FarHost::Panel& p, const Key& k);
+  bool FileKey(const Key& k);
+  void FileOperation(const Key& k, const std::string& path);
+  void AfterKey(size_t logMark);
+};

@@ -1,0 +1,124 @@
+// One of FAR's panels as FAR 1.75 draws it.
+#include "PanelDraw.h"
+
+#include <algorithm>
+
+int PanelRows(const Rect& r) { return r.y2 - r.y1 - 4; }
+
+namespace {
+
+// The first column of each stripe: a second name column starts a new stripe.
+std::vector<size_t> StripeStarts(const std::vector<Column>& cols) {
+  std::vector<size_t> starts{0};
+  bool named = false;
+  for (size_t c = 0; c < cols.size(); ++c) {
+    if (cols[c].type != 'N') continue;
+    if (named) starts.push_back(c);
+    named = true;
+  }
+  return starts;
+}
+
+WORD ItemColour(const HostItem& item, bool cursor) {
+  bool folder = item.IsDirectory() && item.name != "..";
+  if (item.attributes & FILE_ATTRIBUTE_HIDDEN) return cursor ? Color::CursorHidden : Color::Hidden;
+  if (folder) return cursor ? Color::CursorFolder : Color::Folder;
+  return cursor ? Color::Cursor : Color::PanelText;
+}
+
+std::wstring Footer(const std::vector<HostItem>& items) {
+  unsigned long long bytes = 0;
+  int files = 0;
+  for (const HostItem& i : items)
+    if (!i.IsDirectory()) bytes += i.fileSize, ++files;
+  return L" " + WithThousands(bytes) + L" bytes in " + std::to_wstring(files) +
+         (files == 1 ? L" file " : L" files ");
+}
+
+}  // namespace
+
+int PanelPage(const Rect& r, const std::vector<Column>& columns) {
+  return PanelRows(r) * static_cast<int>(StripeStarts(columns).size());
+}
+
+char SortLetter(int sortMode) {
+  static const char letters[] = "nunxmcasdopl";  // SM_DEFAULT .. SM_NUMLINKS
+  return sortMode >= 0 && sortMode < 12 ? letters[sortMode] : 'n';
+}
+
+namespace {
+
+// One stripe from column x: each row an item (its cells and the separators between them in the
+// item's colour), the headers, and the separators between stripes down to the status line.
+int DrawStripe(Screen& s, const Rect& r, const PanelView& v, size_t first, size_t end, int x,
+               int firstItem) {
+  const std::vector<HostItem>& items = *v.items;
+  const int count = static_cast<int>(items.size());
+  for (int row = 0; row < PanelRows(r); ++row) {
+    int i = firstItem + row, cx = x;
+    bool has = i < count, cursor = has && v.active && i == v.current;
+    WORD attr = has ? ItemColour(items[i], cursor) : WORD(Color::PanelText);
+    for (size_t c = first; c < end; ++c) {
+      const Column& col = v.columns[c];
+      int room = std::min(col.width, r.x2 - cx);
+      if (room <= 0) break;
+      std::wstring text = has ? CellText(items[i], col, v.caseFold) : Fit(L"", col.width);
+      s.Put(cx, r.y1 + 2 + row, text, attr, room);
+      cx += col.width;
+      if (c + 1 < end && cx < r.x2) s.Fill(cx++, r.y1 + 2 + row, 1, Glyph::SV, attr);
+    }
+  }
+  for (size_t c = first; c < end; ++c) {
+    const Column& col = v.columns[c];
+    s.Put(x, r.y1 + 1, Centre(ColumnTitle(col), col.width), Color::ColumnTitle,
+          std::max(0, std::min(col.width, r.x2 - x)));
+    x += col.width;
+    if (c + 1 == v.columns.size() || x >= r.x2) continue;
+    s.Fill(x, r.y1 + 1, 1, Glyph::SV, Color::PanelFrame);
+    if (c + 1 == end)
+      for (int y = r.y1 + 2; y < r.y2 - 2; ++y) s.Fill(x, y, 1, Glyph::SV, Color::PanelFrame);
+    ++x;
+  }
+  return x;
+}
+
+// The title centred in the top border, the footer in the bottom one.
+void DrawBorderTexts(Screen& s, const Rect& r, const PanelView& v) {
+  const int width = r.x2 - r.x1 + 1;
+  std::wstring title = L" " + v.title + L" ";
+  if (static_cast<int>(title.size()) > width - 2) title = title.substr(0, width - 2);
+  s.Put(r.x1 + (width - static_cast<int>(title.size())) / 2, r.y1, title,
+        v.active ? Color::ActiveTitle : Color::PanelFrame);
+  std::wstring footer = Footer(*v.items);
+  s.Put(r.x1 + (width - static_cast<int>(footer.size())) / 2, r.y2, footer, Color::PanelFrame);
+}
+
+}  // namespace
+
+void DrawPanel(Screen& s, const Rect& r, const PanelView& v) {
+  const int rows = PanelRows(r), sepY = r.y2 - 2;
+  const int count = static_cast<int>(v.items->size());
+  s.Box(r.x1, r.y1, r.x2, r.y2, Color::PanelFrame, true);
+  std::vector<size_t> stripes = StripeStarts(v.columns);
+  const int page = rows * static_cast<int>(stripes.size());
+  int& top = *v.top;  // the cursor stays in sight
+  if (v.current < top) top = v.current;
+  if (v.current >= top + page) top = v.current - page + 1;
+  top = std::max(0, std::min(top, std::max(0, count - page)));
+  int x = r.x1 + 1;
+  for (size_t st = 0; st < stripes.size(); ++st) {
+    size_t end = st + 1 < stripes.size() ? stripes[st + 1] : v.columns.size();
+    x = DrawStripe(s, r, v, stripes[st], end, x, top + static_cast<int>(st) * rows);
+  }
+  s.Put(r.x1 + 1, r.y1 + 1, std::wstring(1, v.sortLetter), Color::ColumnTitle);
+  s.Separator(r.x1, r.x2, sepY, Color::PanelFrame);
+  for (int cx = r.x1 + 1; cx < r.x2; ++cx)
+    if (s.CharAt(cx, r.y1 + 1) == Glyph::SV) s.SetChar(cx, sepY, Glyph::SUp);
+  if (v.current >= 0 && v.current < count) {
+    std::wstring line;
+    for (const Column& c : v.status)
+      line += (line.empty() ? L"" : L" ") + CellText((*v.items)[v.current], c, false);
+    s.Put(r.x1 + 1, r.y2 - 1, line, Color::PanelText, r.x2 - r.x1 - 1);
+  }
+  DrawBorderTexts(s, r, v);
+}

@@ -1,0 +1,204 @@
+# Plays the walk of the reference screens (a real FAR 1.75 with Quenby, 80x25, in ../shared/far175
+# beside the repository) in the demo's scripted mode and compares every screen character by
+# character, FAR's clock aside, and then colour by colour (the .ansi.txt captures). Prints
+# "reference screens: M of N identical" and "reference colours: M of N identical"; fails when
+# either M < N.
+#   cmake -DEMULATOR=<wine runner> -DDEMO=<quenby_demo.exe> -DREFERENCE=<far175 folder> -P this
+cmake_policy(SET CMP0007 NEW)
+
+# The walk: the keys after the previous screen, then the reference screen they lead to.
+set(walk
+  ""                                   00-start
+  "Down Down Down Down Down"           01-cursor-on-list
+  "Enter"                              02-root-list
+  "Down"                               03-down
+  "Enter"                              04-mail
+  "Down"                               05-down
+  "F3"                                 06-viewer
+  "Esc"                                07-back
+  "CtrlEnter"                          08-ctrl-enter
+  "Esc"                                09-esc
+  "Create:Mail\\msg004.msg:50 Wait"    10-idle-new-file
+  "Home"                               11-on-dotdot
+  "Enter"                              12-climb
+  "F8"                                 13-about
+  "Enter"                              14-after-about
+  "F4 F5 F6 F7"                        15-f4-f7
+  "AltShiftF9"                         16-config
+  "Esc"                                17-after-config
+  "Down Enter"                         18-drop
+  "Remove:Drop\\photo.jpg Remove:Drop\\report.txt Wait"  19-autoexit
+  "Home Enter"                         20-closed
+  "AltF1"                              22-alt-f1
+  "Esc F11"                            23-f11
+  "Esc F10"                            "")
+
+# Differences that are deliberate or cannot be helped: screen, first row, last row (0-based), why.
+set(allowed
+  13 8 16 "the About box with its shadow: the plugin's contact line is newer than the one the reference shows, and the box is as wide as its longest line")
+
+if(NOT IS_DIRECTORY "${REFERENCE}")
+  message(FATAL_ERROR "reference screens not found: ${REFERENCE} is missing (the FAR 1.75 "
+                      "screens are expected in ../shared/far175 beside the repository)")
+endif()
+
+# The script, and the number of the printed screen each reference is compared with.
+set(script "")
+set(step 0)
+set(targets "")
+list(LENGTH walk n)
+math(EXPR last "${n} - 1")
+foreach(i RANGE 0 ${last} 2)
+  math(EXPR j "${i} + 1")
+  list(GET walk ${i} keys)
+  list(GET walk ${j} ref)
+  string(REPLACE "\\\\" "\\" keys "${keys}")
+  separate_arguments(tokens UNIX_COMMAND "${keys}")
+  list(LENGTH tokens count)
+  math(EXPR step "${step} + ${count}")
+  string(APPEND script " ${keys}")
+  if(ref)
+    list(APPEND targets "${step}:${ref}")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${EMULATOR} ${DEMO} --script "${script}" --size 80x25 --colours
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR err MATCHES "host check failed")
+  message(SEND_ERROR "demo: exit ${rc}\n${err}")
+endif()
+
+string(ASCII 27 esc)
+
+# A screen's text as a list of rows. Brackets become <LB> and <RB> first: CMake's lists would
+# not split at a ';' after the unmatched '[' of a colour escape.
+function(split_rows text outvar)
+  string(REPLACE "[" "<LB>" text "${text}")
+  string(REPLACE "]" "<RB>" text "${text}")
+  string(REPLACE ";" "\\;" text "${text}")
+  string(REPLACE "\n" ";" rows "${text}")
+  set(${outvar} "${rows}" PARENT_SCOPE)
+endfunction()
+
+# The rows of printed screen number k, with their colour escapes.
+function(screen_rows k outvar)
+  math(EXPR next "${k} + 1")
+  string(FIND "${out}" "=== ${k}: " begin)
+  string(FIND "${out}" "=== ${next}: " end)
+  if(begin LESS 0)
+    set(${outvar} "" PARENT_SCOPE)
+    return()
+  endif()
+  if(end LESS 0)
+    string(LENGTH "${out}" end)
+  endif()
+  math(EXPR length "${end} - ${begin}")
+  string(SUBSTRING "${out}" ${begin} ${length} text)
+  string(FIND "${text}" "\n" eol)  # the caption line goes
+  math(EXPR eol "${eol} + 1")
+  string(SUBSTRING "${text}" ${eol} -1 text)
+  split_rows("${text}" rows)
+  set(${outvar} "${rows}" PARENT_SCOPE)
+endfunction()
+
+function(file_rows path outvar)
+  file(READ "${path}" text)
+  split_rows("${text}" rows)
+  set(${outvar} "${rows}" PARENT_SCOPE)
+endfunction()
+
+# Compares two screens row by row: the differing rows, the first three of them in `report`.
+# `colours`: the rows keep their escapes (else the escapes go). FAR's clock, the machine's disk
+# sizes and the allowed differences are set aside.
+function(compare number refrows rows colours outvar)
+  set(report "")
+  set(shown 0)
+  foreach(r RANGE 0 24)
+    set(want "")
+    set(got "")
+    list(LENGTH refrows nref)
+    list(LENGTH rows ngot)
+    if(r LESS nref)
+      list(GET refrows ${r} want)
+    endif()
+    if(r LESS ngot)
+      list(GET rows ${r} got)
+    endif()
+    if(NOT colours)
+      string(REGEX REPLACE "${esc}<LB>[0-9]+m" "" want "${want}")
+      string(REGEX REPLACE "${esc}<LB>[0-9]+m" "" got "${got}")
+    endif()
+    # FAR's clock: the top row's last five characters when they are a time.
+    if(r EQUAL 0 AND want MATCHES "[0-9][0-9]:[0-9][0-9]$" AND got MATCHES "[0-9][0-9]:[0-9][0-9]$")
+      string(REGEX REPLACE "[0-9][0-9]:[0-9][0-9]$" "HH:MM" want "${want}")
+      string(REGEX REPLACE "[0-9][0-9]:[0-9][0-9]$" "HH:MM" got "${got}")
+    endif()
+    # The disk menu's sizes are the machine's.
+    if(number STREQUAL "22" AND want MATCHES " G│")
+      string(REGEX REPLACE " *[0-9][0-9.]* G" " n G" want "${want}")
+      string(REGEX REPLACE " *[0-9][0-9.]* G" " n G" got "${got}")
+    endif()
+    if(NOT want STREQUAL got)
+      set(excused FALSE)
+      list(LENGTH allowed na)
+      if(na GREATER 0)
+        math(EXPR lastAllowed "${na} - 1")
+        foreach(a RANGE 0 ${lastAllowed} 4)
+          math(EXPR a1 "${a} + 1")
+          math(EXPR a2 "${a} + 2")
+          list(GET allowed ${a} as)
+          list(GET allowed ${a1} from)
+          list(GET allowed ${a2} to)
+          if(as STREQUAL number AND NOT r LESS from AND NOT r GREATER to)
+            set(excused TRUE)
+          endif()
+        endforeach()
+      endif()
+      if(NOT excused)
+        if(shown LESS 3)
+          math(EXPR shown "${shown} + 1")
+          foreach(v want got)
+            string(REPLACE "${esc}" "^" ${v} "${${v}}")
+            string(REPLACE "<LB>" "[" ${v} "${${v}}")
+            string(REPLACE "<RB>" "]" ${v} "${${v}}")
+          endforeach()
+          string(APPEND report "  row ${r}\n    FAR:  ${want}\n    demo: ${got}\n")
+        endif()
+      endif()
+    endif()
+  endforeach()
+  set(${outvar} "${report}" PARENT_SCOPE)
+endfunction()
+
+set(identical 0)
+set(coloured 0)
+set(total 0)
+foreach(target IN LISTS targets)
+  string(REGEX MATCH "^([0-9]+):((..)-.*)$" _ "${target}")
+  set(k ${CMAKE_MATCH_1})
+  set(name ${CMAKE_MATCH_2})
+  set(number ${CMAKE_MATCH_3})
+  math(EXPR total "${total} + 1")
+  screen_rows(${k} rows)
+  file_rows("${REFERENCE}/${name}.txt" refrows)
+  compare(${number} "${refrows}" "${rows}" FALSE report)
+  if(report STREQUAL "")
+    math(EXPR identical "${identical} + 1")
+    file_rows("${REFERENCE}/${name}.ansi.txt" refrows)
+    compare(${number} "${refrows}" "${rows}" TRUE report)
+    if(report STREQUAL "")
+      math(EXPR coloured "${coloured} + 1")
+    else()
+      message("${name} (demo screen ${k}) has other colours (^ stands for the escape character):\n${report}")
+    endif()
+  else()
+    message("${name} (demo screen ${k}) differs:\n${report}")
+  endif()
+endforeach()
+
+message("reference screens: ${identical} of ${total} identical")
+message("reference colours: ${coloured} of ${total} identical")
+if(identical LESS total OR coloured LESS total)
+  message(FATAL_ERROR "the demo differs from FAR 1.75 on ${total} - ${identical} screens, and "
+                      "in colour on ${total} - ${coloured}")
+endif()
