@@ -3,7 +3,11 @@
 // and what GetOpenPluginInfo allocates. Runs quenby.dll under the FAR stand-in host on data it
 // makes in a temporary folder (its big folders are kept for the next run).
 //
-//   bench [--sizes 1000,10000[,100000]] [--reps N]
+//   bench [--sizes 1000,10000[,100000]] [--folders SIZES] [--reps N]
+//
+// --sizes gives the lengths of the root lists and, unless --folders gives others, the sizes of
+// the big folders (under Wine a folder of 100,000 files takes hours to make: every new file
+// costs a scan of the folder).
 //
 // Times are medians of N repetitions (3 for sizes above 10,000), plugin and baseline runs taken
 // in turn so that both see the same machine. Progress goes to stderr; the last line sums up.
@@ -191,8 +195,8 @@ void FolderViews(Bench& b, const std::vector<int>& sizes, const std::vector<std:
 
 // Heap per item at the largest size, on a panel FAR has just opened: the first reread's items
 // and entries are what the heap holds until FreeFindData.
-void HeapPerItem(Bench& b, int big, const std::string& list, const std::string& viewList,
-                 const std::string& bigFolder) {
+void HeapPerItem(Bench& b, int lines, const std::string& list, int files,
+                 const std::string& viewList, const std::string& bigFolder) {
   auto perItem = [&](const std::string& dir) {
     HANDLE h = b.host.exports.OpenPlugin(OPEN_PLUGINSMENU, 0);
     OpenPluginInfo info;
@@ -212,8 +216,9 @@ void HeapPerItem(Bench& b, int big, const std::string& list, const std::string& 
   double rootBytes = perItem("");
   b.Settings(viewList, 0, 0);
   double viewBytes = perItem(bigFolder + "\\f*.dat");
-  printf("heap per item at %d: root list %.0f bytes, folder view %.0f bytes (an item record is %u)\n",
-         big, rootBytes, viewBytes, unsigned(sizeof(PluginPanelItem)));
+  printf("heap per item: root list of %d lines %.0f bytes, folder view of %d files %.0f bytes "
+         "(an item record is %u)\n", lines, rootBytes, files, viewBytes,
+         unsigned(sizeof(PluginPanelItem)));
 }
 
 // GetOpenPluginInfo after the first, at both levels, then whole idle cycles, on a 50-line list.
@@ -273,26 +278,36 @@ std::string RootRatio(int n) {
   return b;
 }
 
+std::vector<int> ParseSizes(char* p) {
+  std::vector<int> sizes;
+  while (*p) {
+    int n = int(strtol(p, &p, 10));
+    if (n > 0) sizes.push_back(n);
+    if (*p) ++p;
+  }
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<int> sizes = {1000, 10000};
+  std::vector<int> sizes = {1000, 10000}, folders;
   int reps = 5;
   for (int i = 1; i < argc; ++i) {
     if (!strcmp(argv[i], "--sizes") && i + 1 < argc) {
-      sizes.clear();
-      for (char* p = argv[++i]; *p;) {
-        sizes.push_back(int(strtol(p, &p, 10)));
-        if (*p == ',') ++p;
-      }
+      sizes = ParseSizes(argv[++i]);
+    } else if (!strcmp(argv[i], "--folders") && i + 1 < argc) {
+      folders = ParseSizes(argv[++i]);
     } else if (!strcmp(argv[i], "--reps") && i + 1 < argc) {
       reps = std::max(1, atoi(argv[++i]));
     } else {
-      fprintf(stderr, "usage: bench [--sizes 1000,10000[,100000]] [--reps N]\n");
+      fprintf(stderr, "usage: bench [--sizes 1000,10000[,100000]] [--folders SIZES] [--reps N]\n");
       return 2;
     }
   }
-  std::sort(sizes.begin(), sizes.end());
+  if (folders.empty()) folders = sizes;
+  if (sizes.empty()) return fprintf(stderr, "bench: no sizes\n"), 2;
   char cwd[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, cwd);
   SetBenchRoots();
@@ -301,14 +316,16 @@ int main(int argc, char** argv) {
   Progress("making %d folders and the lists", BenchFolders);
   MakeFolders();
   std::vector<std::string> lists, bigs;
-  for (int n : sizes) lists.push_back(MakeList(n)), bigs.push_back(MakeBigFolder(n));
+  for (int n : sizes) lists.push_back(MakeList(n));
+  for (int n : folders) bigs.push_back(MakeBigFolder(n));
   std::string viewList = BenchRoot() + "views.vfs", text;
   for (const std::string& big : bigs) text += big + "\\f*.dat,big\r\n";
   WriteBytes(viewList, text);
-  printf("bench: data ready in %.1f s (%d folders; lists and folders of", (Now() - t0) / 1000,
-         BenchFolders);
+  printf("bench: data ready in %.1f s (%d folders; lists of", (Now() - t0) / 1000, BenchFolders);
   for (int n : sizes) printf(" %d", n);
-  printf(")\n");
+  printf(" lines; folders of");
+  for (int n : folders) printf(" %d", n);
+  printf(" files)\n");
   fflush(stdout);
 
   FarHost::Options o;
@@ -322,9 +339,9 @@ int main(int argc, char** argv) {
     printf("%-34s %7s %11s %7s %11s %7s %7s\n", "what (median ms per reread)", "N", "plugin",
            "spread", "baseline", "spread", "ratio");
     RootLists(b, sizes, lists, reps);
-    FolderViews(b, sizes, bigs, viewList, reps);
+    FolderViews(b, folders, bigs, viewList, reps);
     Progress("heap per item and GetOpenPluginInfo");
-    HeapPerItem(b, sizes.back(), lists.back(), viewList, bigs.back());
+    HeapPerItem(b, sizes.back(), lists.back(), folders.back(), viewList, bigs.back());
     infoAllocs = InfoAndIdle(b, reps);
     for (const std::string& f : b.host.failures) printf("bench: host: %s\n", f.c_str());
     b.host.Shutdown();
@@ -334,12 +351,16 @@ int main(int argc, char** argv) {
   DeleteTree(BenchRoot().substr(0, BenchRoot().size() - 1));
 
   // Growth between the two largest sizes (100,000 over 10,000 when both ran).
-  int hi = sizes.back(), lo = sizes.size() > 1 ? sizes[sizes.size() - 2] : hi;
-  printf("scale t(%d)/t(%d): root list %.2f (its baseline %.2f), folder view %.2f (its baseline "
-         "%.2f)\n", hi, lo, Scale(RootOff, hi, lo), Scale(RootOff, hi, lo, true),
-         Scale(ViewOff, hi, lo), Scale(ViewOff, hi, lo, true));
+  auto top2 = [](const std::vector<int>& v) {
+    return std::make_pair(v.back(), v.size() > 1 ? v[v.size() - 2] : v.back());
+  };
+  auto [hi, lo] = top2(sizes);
+  auto [fhi, flo] = top2(folders);
+  printf("scale: root list t(%d)/t(%d) %.2f (its baseline %.2f), folder view t(%d)/t(%d) %.2f "
+         "(its baseline %.2f)\n", hi, lo, Scale(RootOff, hi, lo), Scale(RootOff, hi, lo, true),
+         fhi, flo, Scale(ViewOff, fhi, flo), Scale(ViewOff, fhi, flo, true));
   printf("bench: root1k=%s root10k=%s root100k=%s rootscale=%.2f folderscale=%.2f infoallocs=%g\n",
          RootRatio(1000).c_str(), RootRatio(10000).c_str(), RootRatio(100000).c_str(),
-         Scale(RootOff, hi, lo), Scale(ViewOff, hi, lo), infoAllocs);
+         Scale(RootOff, hi, lo), Scale(ViewOff, fhi, flo), infoAllocs);
   return 0;
 }
