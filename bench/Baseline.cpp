@@ -8,6 +8,13 @@
 
 namespace {
 
+long Searches = 0;
+
+HANDLE Find(const std::string& name, WIN32_FIND_DATAA& d) {
+  ++Searches;
+  return FindFirstFileA(name.c_str(), &d);
+}
+
 std::string DirectoryPart(const std::string& p) {
   size_t i = p.find_last_of("\\:");
   return i == std::string::npos ? std::string() : p.substr(0, i + 1);
@@ -24,7 +31,7 @@ bool HasDosTime(const FILETIME& time) {
 
 bool FileExists(const std::string& name) {
   WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA(name.c_str(), &d);
+  HANDLE h = Find(name, d);
   if (h == INVALID_HANDLE_VALUE) return false;
   FindClose(h);
   return !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(d.ftLastWriteTime);
@@ -32,7 +39,7 @@ bool FileExists(const std::string& name) {
 
 bool IsEmptyFolder(const std::string& path, const std::string& dir) {
   WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA(path.c_str(), &d);
+  HANDLE h = Find(path, d);
   if (h == INVALID_HANDLE_VALUE) return true;
   bool empty = true;
   do {
@@ -62,7 +69,7 @@ int RootBaseline(const std::vector<BaselineEntry>& entries, bool showAll) {
   WIN32_FIND_DATAA d;
   for (const BaselineEntry& e : entries) {
     if (!IsEmptyFolder(e.folder, e.directory) || showAll) {
-      HANDLE h = FindFirstFileA(e.parent.c_str(), &d);
+      HANDLE h = Find(e.parent, d);
       if (h != INVALID_HANDLE_VALUE) FindClose(h);
       if (showAll) IsEmptyFolder(e.folder, e.directory);
       ++listed;
@@ -73,7 +80,7 @@ int RootBaseline(const std::vector<BaselineEntry>& entries, bool showAll) {
 
 int WalkBaseline(const std::string& pattern) {
   WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA(pattern.c_str(), &d);
+  HANDLE h = Find(pattern, d);
   if (h == INVALID_HANDLE_VALUE) return 0;
   int n = 0;
   do n += strcmp(d.cFileName, ".") && strcmp(d.cFileName, "..");
@@ -81,6 +88,8 @@ int WalkBaseline(const std::string& pattern) {
   FindClose(h);
   return n;
 }
+
+long BaselineSearches() { return Searches; }
 
 int AutoExitViewBaseline(const std::string& mask) {
   return IsEmptyFolder(mask, DirectoryPart(mask)) ? 0 : WalkBaseline(mask);

@@ -17,3 +17,5 @@ int RootBaseline(const std::vector<BaselineEntry>& entries, bool showAll);
 int WalkBaseline(const std::string& pattern);
 // The folder view with AutoExit on: the emptiness test of the mask, then the walk.
 int AutoExitViewBaseline(const std::string& mask);
+// Searches the baselines have started so far.
+long BaselineSearches();

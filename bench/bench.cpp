@@ -23,6 +23,7 @@
 #include "Baseline.h"
 #include "BenchData.h"
 #include "FarHost.h"
+#include "SearchCounter.h"
 
 namespace {
 
@@ -79,6 +80,8 @@ struct Bench {
       exit(2);
     }
     hooked = CountAllocationsOf(host.Module());
+    if (!CountSearchesOf(host.Module()))
+      fprintf(stderr, "bench: the plugin's searches go uncounted\n");
   }
 
   FarHost::Panel* Open() {
@@ -105,13 +108,15 @@ struct Row {
   int size;
   Stats plugin, baseline;
   double paired;  // median of plugin/baseline over the repetitions, each run with its partner
+  long pluginSearches, baselineSearches;  // searches started in one reread, in one baseline run
 };
 std::vector<Row> Rows;
 
 void PrintRow(const Row& r) {
-  printf("%-34s %7d %11.2f %6.0f%% %11.2f %6.0f%% %7.3f %7.3f\n", r.what.c_str(), r.size,
-         r.plugin.median, r.plugin.spread * 100, r.baseline.median, r.baseline.spread * 100,
-         r.baseline.median > 0 ? r.plugin.median / r.baseline.median : 0.0, r.paired);
+  printf("%-34s %7d %11.2f %6.0f%% %11.2f %6.0f%% %7.3f %7.3f %9ld %9ld\n", r.what.c_str(),
+         r.size, r.plugin.median, r.plugin.spread * 100, r.baseline.median,
+         r.baseline.spread * 100, r.baseline.median > 0 ? r.plugin.median / r.baseline.median : 0.0,
+         r.paired, r.pluginSearches, r.baselineSearches);
   fflush(stdout);
 }
 
@@ -140,21 +145,26 @@ const char* const ViewOff = "folder view, ShowAllFiles off";
 template <class Baseline>
 void Measure(Bench& b, HANDLE h, const char* what, int size, int reps, Baseline&& baseline) {
   std::vector<double> tp, tb;
+  long ps = 0, bs = 0;  // searches, counted in the last repetition
   auto timeBaseline = [&] {
+    bs = BaselineSearches();
     double t = Now();
     baseline();
     tb.push_back(Now() - t);
+    bs = BaselineSearches() - bs;
   };
   for (int r = 0; r < reps; ++r) {
     if (r % 2) timeBaseline();
+    ps = SearchCount();
     tp.push_back(b.Reread(h));
+    ps = SearchCount() - ps;
     if (r % 2 == 0) timeBaseline();
     Progress("%s, %d: repetition %d of %d, plugin %.0f ms, baseline %.0f ms", what, size, r + 1,
              reps, tp.back(), tb.back());
   }
   std::vector<double> ratios;
   for (size_t r = 0; r < tp.size(); ++r) ratios.push_back(tb[r] > 0 ? tp[r] / tb[r] : 0);
-  Rows.push_back({what, size, Summarize(tp), Summarize(tb), Summarize(ratios).median});
+  Rows.push_back({what, size, Summarize(tp), Summarize(tb), Summarize(ratios).median, ps, bs});
   PrintRow(Rows.back());
 }
 
@@ -343,8 +353,8 @@ int main(int argc, char** argv) {
     Bench b(o);
     b.host.filePanel.curDir = BenchRoot().substr(0, BenchRoot().size() - 1);
     b.host.filePanel.Add("list.vfs");
-    printf("%-34s %7s %11s %7s %11s %7s %7s %7s\n", "what (median ms per reread)", "N", "plugin",
-           "spread", "baseline", "spread", "ratio", "paired");
+    printf("%-34s %7s %11s %7s %11s %7s %7s %7s %9s %9s\n", "what (median ms per reread)", "N",
+           "plugin", "spread", "baseline", "spread", "ratio", "paired", "searches", "baseline");
     RootLists(b, sizes, lists, reps);
     FolderViews(b, folders, bigs, viewList, reps);
     Progress("heap per item and GetOpenPluginInfo");
