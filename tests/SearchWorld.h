@@ -1,5 +1,5 @@
-// Generated folder worlds, and the panel's searches made the long way round: the emptiness test
-// that searches every file it finds again by name, as the plugin did before it used the entries.
+// Generated folder worlds, and the panel's searches made the long way round: an emptiness test
+// that searches every file it finds once more by its name, and the look-up of a path.
 #pragma once
 
 #include <windows.h>
