@@ -1,38 +1,34 @@
-// Benchmark: what one panel reread costs against the file searches it cannot avoid, how it grows
-// with the list, what memory the items take, and what GetOpenPluginInfo allocates. Runs
-// quenby.dll under the FAR stand-in host on data it makes in a temporary folder.
+// Benchmark: what one panel reread costs against the file searches made the literal way (every
+// file found searched for again by name), how it grows with the list, what memory the items take,
+// and what GetOpenPluginInfo allocates. Runs quenby.dll under the FAR stand-in host on data it
+// makes in a temporary folder (its big folders are kept for the next run).
 //
-//   bench [--sizes 1000,10000[,100000]] [--reps N]
+//   bench [--sizes 1000,10000[,100000]] [--folders SIZES] [--reps N]
+//
+// --sizes gives the lengths of the root lists and, unless --folders gives others, the sizes of
+// the big folders (under Wine a folder of 100,000 files takes hours to make: every new file
+// costs a scan of the folder).
 //
 // Times are medians of N repetitions (3 for sizes above 10,000), plugin and baseline runs taken
-// in turn so that both see the same machine. The last line sums the run up.
+// in turn so that both see the same machine. Progress goes to stderr; the last line sums up.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 #include "AllocationCounter.h"
+#include "Baseline.h"
+#include "BenchData.h"
 #include "FarHost.h"
+#include "SearchCounter.h"
 
 namespace {
 
 // ---------------------------------------------------------------------------------------------
-// Time, heap and allocation counts
-
-double Now() {
-  static LARGE_INTEGER Frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) * 1000.0 / double(Frequency.QuadPart);  // milliseconds
-}
+// Medians and heap
 
 struct Stats {
   double median = 0, spread = 0;  // spread: (max - min) / median
@@ -64,157 +60,19 @@ long long HeapInUse() {
 
 
 // ---------------------------------------------------------------------------------------------
-// Data: a few hundred folders with files, list files over them, and big folders.
-
-std::string Root;  // trailing backslash
-const int Folders = 300;
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD put = 0;
-  bool ok = bytes.empty() || WriteFile(f, bytes.data(), DWORD(bytes.size()), &put, nullptr);
-  CloseHandle(f);
-  return ok;
-}
-
-void DeleteTree(const std::string& dir) {
-  WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &d);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = d.cFileName;
-      if (n == "." || n == "..") continue;
-      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        DeleteTree(dir + "\\" + n);
-      else
-        DeleteFileA((dir + "\\" + n).c_str());
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
-std::string FolderName(int i) {
-  char b[16];
-  snprintf(b, sizeof b, "f%03d", i);
-  return Root + b;
-}
-
-void MakeFolders() {
-  for (int i = 0; i < Folders; ++i) {
-    std::string f = FolderName(i);
-    CreateDirectoryA(f.c_str(), nullptr);
-    if (i % 10 == 9) continue;  // every tenth folder is empty
-    for (const char* n : {"\\a.txt", "\\b.txt", "\\c.log"}) WriteBytes(f + n, "x");
-  }
-}
-
-// Line i of a root list: a mask over one of the folders; every fifth matches nothing, every
-// seventh has no description.
-std::string ListLine(int i) {
-  std::string folder = FolderName(i % Folders) + (i % 5 == 4 ? "\\*.none" : "\\*.txt");
-  return i % 7 == 6 ? folder : folder + ",entry " + std::to_string(i);
-}
-
-std::string MakeList(int lines) {
-  std::string path = Root + "list" + std::to_string(lines) + ".vfs", text;
-  for (int i = 0; i < lines; ++i) text += ListLine(i) + "\r\n";
-  WriteBytes(path, text);
-  return path;
-}
-
-std::string MakeBigFolder(int files) {
-  std::string dir = Root + "big" + std::to_string(files);
-  CreateDirectoryA(dir.c_str(), nullptr);
-  char name[32];
-  for (int i = 0; i < files; ++i) {
-    snprintf(name, sizeof name, "\\f%06d.dat", i);
-    WriteBytes(dir + name, "");
-  }
-  return dir;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The baselines: only the searches the plugin's design prescribes.
-
-std::string DirectoryPart(const std::string& p) {
-  size_t i = p.find_last_of("\\:");
-  return i == std::string::npos ? std::string() : p.substr(0, i + 1);
-}
-
-bool FileExists(const std::string& name) {
-  WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA(name.c_str(), &d);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
-  FILETIME local;
-  WORD date, time;
-  return !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         FileTimeToLocalFileTime(&d.ftLastWriteTime, &local) &&
-         FileTimeToDosDateTime(&local, &date, &time);
-}
-
-bool IsEmptyFolder(const std::string& path, const std::string& dir) {
-  WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA(path.c_str(), &d);
-  if (h == INVALID_HANDLE_VALUE) return true;
-  bool empty = true;
-  do {
-    if (!strcmp(d.cFileName, ".") || !strcmp(d.cFileName, "..")) continue;
-    if (FileExists(dir + d.cFileName)) {
-      empty = false;
-      break;
-    }
-  } while (FindNextFileA(h, &d));
-  FindClose(h);
-  return empty;
-}
-
-struct Entry {
-  std::string folder, directory, parent;
-};
-
-// Per line: IsEmptyFolder; for a listed line LookupFindData of its parent and, with
-// ShowAllFolders on, IsEmptyFolder once more.
-int RootBaseline(const std::vector<Entry>& entries, bool showAll) {
-  int listed = 0;
-  WIN32_FIND_DATAA d;
-  for (const Entry& e : entries) {
-    if (!IsEmptyFolder(e.folder, e.directory) || showAll) {
-      HANDLE h = FindFirstFileA(e.parent.c_str(), &d);
-      if (h != INVALID_HANDLE_VALUE) FindClose(h);
-      if (showAll) IsEmptyFolder(e.folder, e.directory);
-      ++listed;
-    }
-  }
-  return listed;
-}
-
-int WalkBaseline(const std::string& pattern) {
-  WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA(pattern.c_str(), &d);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  int n = 0;
-  do n += strcmp(d.cFileName, ".") && strcmp(d.cFileName, "..");
-  while (FindNextFileA(h, &d));
-  FindClose(h);
-  return n;
-}
-
-// ---------------------------------------------------------------------------------------------
 // The plugin under the host
 
 struct Bench {
   FarHost host;
+  int hooked = 0;
   explicit Bench(const FarHost::Options& o) : host(o) {}
 
-  void Settings(const std::string& list, int showAllFolders, int showAllFiles) {
+  void Settings(const std::string& list, int showAllFolders, int showAllFiles, int autoExit = 0) {
     host.Shutdown();
     host.WriteString("FileSystemFile", list);
     host.WriteDword("ShowAllFolders", DWORD(showAllFolders));
     host.WriteDword("ShowAllFiles", DWORD(showAllFiles));
-    host.WriteDword("AutoExit", 0);  // the folder view is compared with one search alone
+    host.WriteDword("AutoExit", DWORD(autoExit));
     host.WriteDword("AutoExitPlugin", 0);
     host.WriteDword("TreatFolderAsFile", 0);
     if (!host.LoadAndStart()) {
@@ -222,8 +80,15 @@ struct Bench {
       exit(2);
     }
     hooked = CountAllocationsOf(host.Module());
+    if (!CountSearchesOf(host.Module()))
+      fprintf(stderr, "bench: the plugin's searches go uncounted\n");
   }
-  int hooked = 0;
+
+  FarHost::Panel* Open() {
+    FarHost::Panel* p = host.OpenPlugin(OPEN_PLUGINSMENU, 0);
+    if (!p) fprintf(stderr, "bench: the panel does not open\n"), exit(2);
+    return p;
+  }
 
   // One reread as FAR's update makes it, without FAR's own copying: GetFindData + FreeFindData.
   double Reread(HANDLE h, int* count = nullptr) {
@@ -242,13 +107,16 @@ struct Row {
   std::string what;
   int size;
   Stats plugin, baseline;
+  double paired;  // median of plugin/baseline over the repetitions, each run with its partner
+  long pluginSearches, baselineSearches;  // searches started in one reread, in one baseline run
 };
 std::vector<Row> Rows;
 
 void PrintRow(const Row& r) {
-  printf("%-34s %7d %11.2f %6.0f%% %11.2f %6.0f%% %7.3f\n", r.what.c_str(), r.size, r.plugin.median,
-         r.plugin.spread * 100, r.baseline.median, r.baseline.spread * 100,
-         r.baseline.median > 0 ? r.plugin.median / r.baseline.median : 0.0);
+  printf("%-34s %7d %11.2f %6.0f%% %11.2f %6.0f%% %7.3f %7.3f %9ld %9ld\n", r.what.c_str(),
+         r.size, r.plugin.median, r.plugin.spread * 100, r.baseline.median,
+         r.baseline.spread * 100, r.baseline.median > 0 ? r.plugin.median / r.baseline.median : 0.0,
+         r.paired, r.pluginSearches, r.baselineSearches);
   fflush(stdout);
 }
 
@@ -261,208 +129,255 @@ double Ratio(const std::string& what, int size) {
   const Row* r = FindRow(what, size);
   return r && r->baseline.median > 0 ? r->plugin.median / r->baseline.median : 0;
 }
-double Scale(const std::string& what, int big, int small) {
+double Scale(const std::string& what, int big, int small, bool baseline = false) {
   const Row* a = FindRow(what, big);
   const Row* b = FindRow(what, small);
-  return a && b && b->plugin.median > 0 ? a->plugin.median / b->plugin.median : 0;
+  if (!a || !b) return 0;
+  double lo = baseline ? b->baseline.median : b->plugin.median;
+  return lo > 0 ? (baseline ? a->baseline.median : a->plugin.median) / lo : 0;
+}
+
+const char* const RootOff = "root list, ShowAllFolders off";
+const char* const RootOn = "root list, ShowAllFolders on";
+const char* const ViewOff = "folder view, ShowAllFiles off";
+
+// Plugin rereads and baseline runs in pairs, which of the two goes first alternating; one row.
+template <class Baseline>
+void Measure(Bench& b, HANDLE h, const char* what, int size, int reps, Baseline&& baseline) {
+  std::vector<double> tp, tb;
+  long ps = 0, bs = 0;  // searches, counted in the last repetition
+  auto timeBaseline = [&] {
+    bs = BaselineSearches();
+    double t = Now();
+    baseline();
+    tb.push_back(Now() - t);
+    bs = BaselineSearches() - bs;
+  };
+  for (int r = 0; r < reps; ++r) {
+    if (r % 2) timeBaseline();
+    ps = SearchCount();
+    tp.push_back(b.Reread(h));
+    ps = SearchCount() - ps;
+    if (r % 2 == 0) timeBaseline();
+    Progress("%s, %d: repetition %d of %d, plugin %.0f ms, baseline %.0f ms", what, size, r + 1,
+             reps, tp.back(), tb.back());
+  }
+  std::vector<double> ratios;
+  for (size_t r = 0; r < tp.size(); ++r) ratios.push_back(tb[r] > 0 ? tp[r] / tb[r] : 0);
+  Rows.push_back({what, size, Summarize(tp), Summarize(tb), Summarize(ratios).median, ps, bs});
+  PrintRow(Rows.back());
+}
+
+int RepsFor(int size, int reps) { return size > 10000 ? std::min(reps, 3) : reps; }
+
+// Root lists, ShowAllFolders off and on.
+void RootLists(Bench& b, const std::vector<int>& sizes, const std::vector<std::string>& lists,
+               int reps) {
+  for (size_t s = 0; s < sizes.size(); ++s) {
+    const std::vector<BaselineEntry> entries = BaselineEntries(sizes[s]);
+    for (int showAll = 0; showAll <= 1; ++showAll) {
+      b.Settings(lists[s], showAll, 0);
+      FarHost::Panel* p = b.Open();
+      Measure(b, p->handle, showAll ? RootOn : RootOff, sizes[s], RepsFor(sizes[s], reps),
+              [&] { RootBaseline(entries, showAll); });
+      p->ClosePlugin();
+    }
+  }
+}
+
+// Folder views of the big folders: plain and with ShowAllFiles against one search over the same
+// entries (AutoExit off), and with AutoExit on against its emptiness test and that search.
+void FolderViews(Bench& b, const std::vector<int>& sizes, const std::vector<std::string>& bigs,
+                 const std::string& viewList, int reps) {
+  for (int mode = 0; mode < 3; ++mode) {
+    const int showAllFiles = mode == 1, autoExit = mode == 2;
+    b.Settings(viewList, 0, showAllFiles, autoExit);
+    for (size_t s = 0; s < sizes.size(); ++s) {
+      FarHost::Panel* p = b.Open();
+      const std::string mask = bigs[s] + "\\f*.dat";
+      p->SetDirectory(mask);
+      const char* what = autoExit       ? "folder view, AutoExit on"
+                         : showAllFiles ? "folder view, ShowAllFiles on"
+                                        : ViewOff;
+      Measure(b, p->handle, what, sizes[s], RepsFor(sizes[s], reps), [&] {
+        if (autoExit)
+          AutoExitViewBaseline(mask);
+        else
+          WalkBaseline(showAllFiles ? bigs[s] + "\\*.*" : mask);
+      });
+      p->ClosePlugin();
+    }
+  }
+}
+
+// Heap per item at the largest size, on a panel FAR has just opened: the first reread's items
+// and entries are what the heap holds until FreeFindData.
+void HeapPerItem(Bench& b, int lines, const std::string& list, int files,
+                 const std::string& viewList, const std::string& bigFolder) {
+  auto perItem = [&](const std::string& dir) {
+    HANDLE h = b.host.exports.OpenPlugin(OPEN_PLUGINSMENU, 0);
+    OpenPluginInfo info;
+    memset(&info, 0, sizeof info);
+    b.host.exports.GetOpenPluginInfo(h, &info);
+    if (!dir.empty()) b.host.exports.SetDirectory(h, dir.c_str(), 0);
+    long long before = HeapInUse();
+    PluginPanelItem* items = nullptr;
+    int n = 0;
+    b.host.exports.GetFindData(h, &items, &n, 0);
+    long long after = HeapInUse();
+    b.host.exports.FreeFindData(h, items, n);
+    b.host.exports.ClosePlugin(h);
+    return n ? double(after - before) / n : 0.0;
+  };
+  b.Settings(list, 0, 0);
+  double rootBytes = perItem("");
+  b.Settings(viewList, 0, 0);
+  double viewBytes = perItem(bigFolder + "\\f*.dat");
+  printf("heap per item: root list of %d lines %.0f bytes, folder view of %d files %.0f bytes "
+         "(an item record is %u)\n", lines, rootBytes, files, viewBytes,
+         unsigned(sizeof(PluginPanelItem)));
+}
+
+// GetOpenPluginInfo after the first, at both levels, then whole idle cycles, on a 50-line list.
+// Returns the allocations of one GetOpenPluginInfo, or -1 when the counter could not see them.
+double InfoAndIdle(Bench& b, int reps) {
+  std::string small = BenchRoot() + "small.vfs", text;
+  for (int i = 0; i < 50; ++i) text += ListLine(i) + "\r\n";
+  WriteBytes(small, text);
+  b.Settings(small, 0, 0);
+  FarHost::Panel* p = b.Open();
+  long gfdAllocs = AllocationCount();
+  b.Reread(p->handle);
+  gfdAllocs = AllocationCount() - gfdAllocs;  // the counter must see the reread's allocations
+  double allocs[2] = {0, 0};
+  long long heap[2] = {0, 0};
+  for (int level = 0; level < 2; ++level) {
+    if (level) p->SetDirectory(FolderName(0) + "\\*.txt");
+    OpenPluginInfo info;
+    memset(&info, 0, sizeof info);
+    b.host.exports.GetOpenPluginInfo(p->handle, &info);
+    long before = AllocationCount();
+    long long heapBefore = HeapInUse();
+    for (int i = 0; i < 1000; ++i) {
+      memset(&info, 0, sizeof info);
+      b.host.exports.GetOpenPluginInfo(p->handle, &info);
+    }
+    heap[level] = HeapInUse() - heapBefore;
+    allocs[level] = (AllocationCount() - before) / 1000.0;
+  }
+  printf("GetOpenPluginInfo after the first: %.3f allocations per call at the root, %.3f in a "
+         "folder; heap %+lld / %+lld bytes over 1000 calls (counter saw %ld allocations in one "
+         "50-line reread)\n", allocs[0], allocs[1], heap[0], heap[1], gfdAllocs);
+
+  // A whole idle cycle: FE_IDLE, FAR's update and redraw.
+  p->SetDirectory("..");
+  p->Reread();
+  std::vector<double> idle;
+  long long idleHeap = HeapInUse();
+  for (int i = 0; i < 5 * reps; ++i) {
+    double t = Now();
+    p->ProcessEvent(FE_IDLE, nullptr);
+    idle.push_back(Now() - t);
+    b.host.log.clear();
+    b.host.controls.clear();
+  }
+  Stats s = Summarize(idle);
+  printf("idle cycle on a 50-line list: %.2f ms (spread %.0f%%), heap %+lld bytes over %d cycles\n",
+         s.median, s.spread * 100, HeapInUse() - idleHeap, 5 * reps);
+  return b.hooked == 3 && gfdAllocs > 0 ? std::max(allocs[0], allocs[1]) : -1;
+}
+
+// "R" of the summary: the worse of ShowAllFolders off and on, or n/a when the size was not run.
+std::string RootRatio(int n) {
+  if (!FindRow(RootOff, n)) return "n/a";
+  char b[32];
+  snprintf(b, sizeof b, "%.3f", std::max(Ratio(RootOff, n), Ratio(RootOn, n)));
+  return b;
+}
+
+std::vector<int> ParseSizes(char* p) {
+  std::vector<int> sizes;
+  while (*p) {
+    int n = int(strtol(p, &p, 10));
+    if (n > 0) sizes.push_back(n);
+    if (*p) ++p;
+  }
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<int> sizes = {1000, 10000};
+  std::vector<int> sizes = {1000, 10000}, folders;
   int reps = 5;
   for (int i = 1; i < argc; ++i) {
     if (!strcmp(argv[i], "--sizes") && i + 1 < argc) {
-      sizes.clear();
-      for (char* p = argv[++i]; *p;) {
-        sizes.push_back(int(strtol(p, &p, 10)));
-        if (*p == ',') ++p;
-      }
+      sizes = ParseSizes(argv[++i]);
+    } else if (!strcmp(argv[i], "--folders") && i + 1 < argc) {
+      folders = ParseSizes(argv[++i]);
     } else if (!strcmp(argv[i], "--reps") && i + 1 < argc) {
       reps = std::max(1, atoi(argv[++i]));
     } else {
-      fprintf(stderr, "usage: bench [--sizes 1000,10000[,100000]] [--reps N]\n");
+      fprintf(stderr, "usage: bench [--sizes 1000,10000[,100000]] [--folders SIZES] [--reps N]\n");
       return 2;
     }
   }
-  std::sort(sizes.begin(), sizes.end());
-  char temp[MAX_PATH], cwd[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
+  if (folders.empty()) folders = sizes;
+  if (sizes.empty()) return fprintf(stderr, "bench: no sizes\n"), 2;
+  char cwd[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, cwd);
-  Root = std::string(temp) + "quenby_bench_" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(Root.c_str(), nullptr);
+  SetBenchRoots();
 
   double t0 = Now();
+  Progress("making %d folders and the lists", BenchFolders);
   MakeFolders();
   std::vector<std::string> lists, bigs;
-  for (int n : sizes) lists.push_back(MakeList(n)), bigs.push_back(MakeBigFolder(n));
-  printf("bench: data made in %.1f s (%d folders; lists and folders of", (Now() - t0) / 1000, Folders);
+  for (int n : sizes) lists.push_back(MakeList(n));
+  for (int n : folders) bigs.push_back(MakeBigFolder(n));
+  std::string viewList = BenchRoot() + "views.vfs", text;
+  for (const std::string& big : bigs) text += big + "\\f*.dat,big\r\n";
+  WriteBytes(viewList, text);
+  printf("bench: data ready in %.1f s (%d folders; lists of", (Now() - t0) / 1000, BenchFolders);
   for (int n : sizes) printf(" %d", n);
-  printf(")\n");
+  printf(" lines; folders of");
+  for (int n : folders) printf(" %d", n);
+  printf(" files)\n");
   fflush(stdout);
 
   FarHost::Options o;
   o.dllPath = FarHost::DllInFolder(QUENBY_PLUGIN_DIR);
   o.rootKey = FarHost::TestRootKey("bench");
-  long long growth = 0;
   double infoAllocs = -1;
-  int hooked = 0;
   {
     Bench b(o);
-    b.host.filePanel.curDir = Root.substr(0, Root.size() - 1);
+    b.host.filePanel.curDir = BenchRoot().substr(0, BenchRoot().size() - 1);
     b.host.filePanel.Add("list.vfs");
-    auto repsFor = [&](int n) { return n > 10000 ? std::min(reps, 3) : reps; };
-
-    printf("%-34s %7s %11s %7s %11s %7s %7s\n", "what (median ms per reread)", "N", "plugin",
-           "spread", "baseline", "spread", "ratio");
-    // Root lists, ShowAllFolders off and on.
-    for (size_t s = 0; s < sizes.size(); ++s) {
-      std::vector<Entry> entries;
-      for (int i = 0; i < sizes[s]; ++i) {
-        std::string line = ListLine(i), folder = line.substr(0, line.find(','));
-        entries.push_back({folder, DirectoryPart(folder), folder.substr(0, folder.rfind('\\'))});
-      }
-      for (int showAll = 0; showAll <= 1; ++showAll) {
-        b.Settings(lists[s], showAll, 0);
-        FarHost::Panel* p = b.host.OpenPlugin(OPEN_PLUGINSMENU, 0);
-        if (!p) return fprintf(stderr, "bench: the panel does not open\n"), 2;
-        std::vector<double> tp, tb;
-        int count = 0;
-        for (int r = 0; r < repsFor(sizes[s]); ++r) {
-          tp.push_back(b.Reread(p->handle, &count));
-          double t = Now();
-          RootBaseline(entries, showAll);
-          tb.push_back(Now() - t);
-        }
-        Rows.push_back({showAll ? "root list, ShowAllFolders on" : "root list, ShowAllFolders off",
-                        sizes[s], Summarize(tp), Summarize(tb)});
-        PrintRow(Rows.back());
-        p->ClosePlugin();
-      }
-    }
-    // Folder views, plain and with ShowAllFiles, against one search over the same entries.
-    std::string viewList = Root + "views.vfs", text;
-    for (const std::string& big : bigs) text += big + "\\f*.dat,big\r\n";
-    WriteBytes(viewList, text);
-    for (int showAllFiles = 0; showAllFiles <= 1; ++showAllFiles) {
-      b.Settings(viewList, 0, showAllFiles);
-      for (size_t s = 0; s < sizes.size(); ++s) {
-        FarHost::Panel* p = b.host.OpenPlugin(OPEN_PLUGINSMENU, 0);
-        if (!p) return fprintf(stderr, "bench: the panel does not open\n"), 2;
-        std::string mask = bigs[s] + "\\f*.dat";
-        p->SetDirectory(mask);
-        std::vector<double> tp, tb;
-        for (int r = 0; r < repsFor(sizes[s]); ++r) {
-          tp.push_back(b.Reread(p->handle));
-          double t = Now();
-          WalkBaseline(showAllFiles ? bigs[s] + "\\*.*" : mask);
-          tb.push_back(Now() - t);
-        }
-        Rows.push_back({showAllFiles ? "folder view, ShowAllFiles on" : "folder view, ShowAllFiles off",
-                        sizes[s], Summarize(tp), Summarize(tb)});
-        PrintRow(Rows.back());
-        p->ClosePlugin();
-      }
-    }
-
-    // Heap per item at the largest size, on a panel FAR has just opened: the first reread's
-    // items and entries are what the heap holds until FreeFindData.
-    const int big = sizes.back();
-    b.Settings(lists.back(), 0, 0);
-    auto perItem = [&](const std::string& dir) {
-      HANDLE h = b.host.exports.OpenPlugin(OPEN_PLUGINSMENU, 0);
-      OpenPluginInfo info;
-      memset(&info, 0, sizeof info);
-      b.host.exports.GetOpenPluginInfo(h, &info);
-      if (!dir.empty()) b.host.exports.SetDirectory(h, dir.c_str(), 0);
-      long long before = HeapInUse();
-      PluginPanelItem* items = nullptr;
-      int n = 0;
-      b.host.exports.GetFindData(h, &items, &n, 0);
-      long long after = HeapInUse();
-      b.host.exports.FreeFindData(h, items, n);
-      b.host.exports.ClosePlugin(h);
-      return n ? double(after - before) / n : 0.0;
-    };
-    double rootBytes = perItem("");
-    b.Settings(viewList, 0, 0);
-    double viewBytes = perItem(bigs.back() + "\\f*.dat");
-    printf("heap per item at %d: root list %.0f bytes, folder view %.0f bytes (an item record is %u)\n",
-           big, rootBytes, viewBytes, unsigned(sizeof(PluginPanelItem)));
-
-    // GetOpenPluginInfo after the first, at both levels: allocations and heap.
-    std::string small = Root + "small.vfs";
-    text.clear();
-    for (int i = 0; i < 50; ++i) text += ListLine(i) + "\r\n";
-    WriteBytes(small, text);
-    b.Settings(small, 0, 0);
-    hooked = b.hooked;
-    FarHost::Panel* p = b.host.OpenPlugin(OPEN_PLUGINSMENU, 0);
-    if (!p) return fprintf(stderr, "bench: the panel does not open\n"), 2;
-    long gfdAllocs = AllocationCount();
-    b.Reread(p->handle);
-    gfdAllocs = AllocationCount() - gfdAllocs;  // the counter must see the reread's allocations
-    double allocs[2] = {0, 0};
-    long long heap[2] = {0, 0};
-    for (int level = 0; level < 2; ++level) {
-      if (level) p->SetDirectory(FolderName(0) + "\\*.txt");
-      OpenPluginInfo info;
-      memset(&info, 0, sizeof info);
-      b.host.exports.GetOpenPluginInfo(p->handle, &info);
-      long before = AllocationCount();
-      long long heapBefore = HeapInUse();
-      for (int i = 0; i < 1000; ++i) {
-        memset(&info, 0, sizeof info);
-        b.host.exports.GetOpenPluginInfo(p->handle, &info);
-      }
-      heap[level] = HeapInUse() - heapBefore;
-      allocs[level] = (AllocationCount() - before) / 1000.0;
-    }
-    infoAllocs = hooked == 3 && gfdAllocs > 0 ? std::max(allocs[0], allocs[1]) : -1;
-    printf("GetOpenPluginInfo after the first: %.3f allocations per call at the root, %.3f in a "
-           "folder; heap %+lld / %+lld bytes over 1000 calls (counter saw %ld allocations in one "
-           "50-line reread)\n", allocs[0], allocs[1], heap[0], heap[1], gfdAllocs);
-
-    // A whole idle cycle on the 50-line list: FE_IDLE, FAR's update and redraw.
-    p->SetDirectory("..");
-    p->Reread();
-    std::vector<double> idle;
-    long long idleHeap = HeapInUse();
-    for (int i = 0; i < 5 * reps; ++i) {
-      double t = Now();
-      p->ProcessEvent(FE_IDLE, nullptr);
-      idle.push_back(Now() - t);
-      b.host.log.clear();
-      b.host.controls.clear();
-    }
-    growth = HeapInUse() - idleHeap;
-    Stats s = Summarize(idle);
-    printf("idle cycle on a 50-line list: %.2f ms (spread %.0f%%), heap %+lld bytes over %d cycles\n",
-           s.median, s.spread * 100, growth, 5 * reps);
+    printf("%-34s %7s %11s %7s %11s %7s %7s %7s %9s %9s\n", "what (median ms per reread)", "N",
+           "plugin", "spread", "baseline", "spread", "ratio", "paired", "searches", "baseline");
+    RootLists(b, sizes, lists, reps);
+    FolderViews(b, folders, bigs, viewList, reps);
+    Progress("heap per item and GetOpenPluginInfo");
+    HeapPerItem(b, sizes.back(), lists.back(), folders.back(), viewList, bigs.back());
+    infoAllocs = InfoAndIdle(b, reps);
     for (const std::string& f : b.host.failures) printf("bench: host: %s\n", f.c_str());
     b.host.Shutdown();
     b.host.DeleteRootKey();
   }
   SetCurrentDirectoryA(cwd);
-  DeleteTree(Root.substr(0, Root.size() - 1));
+  DeleteTree(BenchRoot().substr(0, BenchRoot().size() - 1));
 
-  // The sum-up: ratios at 1,000 and 10,000 lines (the worse of the two settings), and growth
-  // between the two largest sizes (100,000 over 10,000 when both ran).
-  auto worse = [](int n) {
-    return std::max(Ratio("root list, ShowAllFolders off", n), Ratio("root list, ShowAllFolders on", n));
+  // Growth between the two largest sizes (100,000 over 10,000 when both ran).
+  auto top2 = [](const std::vector<int>& v) {
+    return std::make_pair(v.back(), v.size() > 1 ? v[v.size() - 2] : v.back());
   };
-  int hi = sizes.back(), lo = sizes.size() > 1 ? sizes[sizes.size() - 2] : hi;
-  auto baseScale = [&](const std::string& what) {
-    const Row* a = FindRow(what, hi);
-    const Row* b = FindRow(what, lo);
-    return a && b && b->baseline.median > 0 ? a->baseline.median / b->baseline.median : 0;
-  };
-  printf("scale t(%d)/t(%d): root list %.2f (its baseline %.2f), folder view %.2f (its baseline %.2f)\n",
-         hi, lo, Scale("root list, ShowAllFolders off", hi, lo), baseScale("root list, ShowAllFolders off"),
-         Scale("folder view, ShowAllFiles off", hi, lo), baseScale("folder view, ShowAllFiles off"));
-  printf("bench: root1k=%.3f root10k=%.3f rootscale=%.2f folderscale=%.2f infoallocs=%g\n", worse(1000),
-         worse(10000), Scale("root list, ShowAllFolders off", hi, lo),
-         Scale("folder view, ShowAllFiles off", hi, lo), infoAllocs);
+  auto [hi, lo] = top2(sizes);
+  auto [fhi, flo] = top2(folders);
+  printf("scale: root list t(%d)/t(%d) %.2f (its baseline %.2f), folder view t(%d)/t(%d) %.2f "
+         "(its baseline %.2f)\n", hi, lo, Scale(RootOff, hi, lo), Scale(RootOff, hi, lo, true),
+         fhi, flo, Scale(ViewOff, fhi, flo), Scale(ViewOff, fhi, flo, true));
+  printf("bench: root1k=%s root10k=%s root100k=%s rootscale=%.2f folderscale=%.2f infoallocs=%g\n",
+         RootRatio(1000).c_str(), RootRatio(10000).c_str(), RootRatio(100000).c_str(),
+         Scale(RootOff, hi, lo), Scale(ViewOff, fhi, flo), infoAllocs);
   return 0;
 }

@@ -2,8 +2,10 @@
 // the panel presents itself and answers keys and events. Also the settings record.
 #include "nbumail.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include "Barrier.h"
 #include "Config.h"
 #include "FARIntf.h"
@@ -144,6 +146,58 @@ bool HasDosTime(const FILETIME& Time) {
   return FileTimeToDosDateTime(&Local, &Date, &DosTime) != FALSE;
 }
 
+bool IsExistingFile(const WIN32_FIND_DATAA& Data) {
+  return !(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(Data.ftLastWriteTime);
+}
+
+// IsEmptyFolder's test of one entry of the search for Path. A file counts when a search for the
+// directory part + its name finds an existing file: the entry's own record answers that whenever
+// the search is sure to find the entry itself, and the search is made otherwise.
+class TContentTest {
+ public:
+  explicit TContentTest(const std::string& Path);
+  bool Counts(const WIN32_FIND_DATAA& Entry) const {
+    if (IsDots(Entry.cFileName)) return false;
+    if (Entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY && Settings.TreatFolderAsFile == 1)
+      return true;
+    return LeadsBack(Entry) ? IsExistingFile(Entry) : FileExists(FDirectory + Entry.cFileName);
+  }
+
+ private:
+  bool LeadsBack(const WIN32_FIND_DATAA& Entry) const;
+  std::string FDirectory;
+  bool FPlainDirectory;
+};
+
+// Only an absolute directory part (a relative one could make the full name too long) without
+// wildcards, and a mask whose last part cannot move the search elsewhere ("a\b\..", "a/*.txt").
+TContentTest::TContentTest(const std::string& Path) : FDirectory(DirectoryPart(Path)) {
+  const std::string& D = FDirectory;
+  unsigned char Letter = D.empty() ? 0 : static_cast<unsigned char>(D[0]) | 0x20;
+  bool Drive = D.size() >= 3 && Letter >= 'a' && Letter <= 'z' && D.compare(1, 2, ":\\") == 0;
+  bool Share = D.compare(0, 2, "\\\\") == 0 && std::count(D.begin(), D.end(), '\\') >= 4;
+  const char* Last = Path.c_str() + D.size();
+  FPlainDirectory = (Drive || Share) && D.find_first_of("*?") == std::string::npos &&
+                    !strchr(Last, '/') && Last[strspn(Last, ". ")] != 0;
+}
+
+// Not for a name with wildcards or separators, cut by the search (a trailing dot or blank), read
+// as a device (CON, NUL.TXT, COM1) or past MAX_PATH, nor for an entry with a short name: a long
+// name the code page cannot hold arrives as a best fit (a plain "u" for an umlaut) that names
+// another file or none, and such an entry has a short name wherever short names are made.
+bool TContentTest::LeadsBack(const WIN32_FIND_DATAA& Entry) const {
+  const char* Name = Entry.cFileName;
+  size_t Length = strlen(Name), Stem = strcspn(Name, ".");
+  if (!FPlainDirectory || Entry.cAlternateFileName[0] || !Length ||
+      FDirectory.size() + Length >= MAX_PATH || strpbrk(Name, "*?<>\"|/\\:") ||
+      Name[Length - 1] == '.' || Name[Length - 1] == ' ')
+    return false;
+  if (Stem < 3 || Stem > 7) return true;
+  for (const char* Device : {"con", "prn", "aux", "nul", "com", "lpt"})
+    if (_strnicmp(Name, Device, 3) == 0) return false;
+  return true;
+}
+
 WIN32_FIND_DATAA LookupFindData(const std::string& Path) {
   WIN32_FIND_DATAA Data;
   memset(&Data, 0, sizeof(Data));
@@ -175,20 +229,16 @@ void CopyFindData(PluginPanelItem& Item, const WIN32_FIND_DATAA& Data) {
 bool FileExists(const std::string& Name) {
   WIN32_FIND_DATAA Data;
   TFindHandle Find(Name, Data);
-  return Find.Valid() && !(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         HasDosTime(Data.ftLastWriteTime);
+  return Find.Valid() && IsExistingFile(Data);
 }
 
 bool IsEmptyFolder(const std::string& Path) {
   WIN32_FIND_DATAA Data;
   TFindHandle Find(Path, Data);
   if (!Find.Valid()) return true;
-  const std::string Directory = DirectoryPart(Path);
+  const TContentTest Content(Path);
   do {
-    if (IsDots(Data.cFileName)) continue;
-    if (Data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY && Settings.TreatFolderAsFile == 1)
-      return false;
-    if (FileExists(Directory + Data.cFileName)) return false;
+    if (Content.Counts(Data)) return false;
   } while (Find.Next(Data));
   return true;
 }
@@ -283,8 +333,13 @@ PluginPanelItem& TNbumail::NewItem() {
 
 void TNbumail::FillPanelItem(PluginPanelItem& Item, const std::string& Name,
                              const char* Description) {
+  FillPanelItem(Item, Name, Description, Settings.ShowAllFolders == 1 && IsEmptyFolder(Name));
+}
+
+void TNbumail::FillPanelItem(PluginPanelItem& Item, const std::string& Name,
+                             const char* Description, bool Empty) {
   if (FLevel == 0) Item.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-  if (Settings.ShowAllFolders == 1 && IsEmptyFolder(Name))
+  if (Settings.ShowAllFolders == 1 && Empty)
     Item.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
   CopyName(Item.FindData.cFileName, Name.c_str());
   Item.Description = const_cast<char*>(Description);
@@ -301,14 +356,23 @@ void TNbumail::Close() {
 bool TNbumail::GetFindData(PluginPanelItem** Items, int* Count) {
   *Items = nullptr;
   *Count = 0;
-  // An open folder that has become empty climbs back to the list.
-  if (FLevel >= 1 && Settings.AutoExit == 1 && IsEmptyFolder(FFolder)) {
-    --FLevel;
-    if (FLevel < 0) FLevel = 0;
-  }
-  bool Built = FLevel == 0 ? BuildRootList(Items, Count) : BuildFolderView(Items, Count);
+  bool Built = Build(Items, Count);
   FShownFailure.clear();  // read through: the next failure is news again
   return Built;
+}
+
+bool TNbumail::Build(PluginPanelItem** Items, int* Count) {
+  // An open folder that has become empty climbs back to the list. A view of the mask alone
+  // walks the very search that the test makes, so that walk answers the test too.
+  bool Empty = false;
+  if (FLevel >= 1 && Settings.AutoExit == 1) {
+    if (Settings.ShowAllFiles == 1)
+      Empty = IsEmptyFolder(FFolder);
+    else if (bool Built = BuildFolderView(Items, Count, &Empty); !Empty)
+      return Built;
+  }
+  if (Empty && --FLevel < 0) FLevel = 0;
+  return FLevel == 0 ? BuildRootList(Items, Count) : BuildFolderView(Items, Count, nullptr);
 }
 
 void TNbumail::ReportReadFailure(const TCaughtException& Caught) {
@@ -329,16 +393,21 @@ void TNbumail::AppendExtraItem(const std::string& Folder, const std::string& Des
 bool TNbumail::BuildRootList(PluginPanelItem** Items, int* Count) {
   FPanelItems.clear();
   FEntries.clear();
-  ReadListFile(FFileName, [this](const std::string& Line) {
+  std::optional<std::string> Parent;  // lines in a row often share it: looked up once for them
+  WIN32_FIND_DATAA ParentData{};
+  ReadListFile(FFileName, [&](const std::string& Line) {
     TFileSystemFile Entry = SplitListLine(Line);
     // A name that does not fit FAR's name field would name another path: leave it out.
     if (Entry.Folder.size() >= MAX_PATH) return;
-    if (!IsEmptyFolder(Entry.Folder) || Settings.ShowAllFolders == 1) {
+    const bool Empty = IsEmptyFolder(Entry.Folder);
+    if (!Empty || Settings.ShowAllFolders == 1) {
       PluginPanelItem& Item = NewItem();
       FEntries.push_back(std::move(Entry));
       const TFileSystemFile& Row = FEntries.back();
-      CopyFindData(Item, LookupFindData(WithoutLastName(Row.Folder)));
-      FillPanelItem(Item, Row.Folder, Row.Description.c_str());
+      std::string ItsParent = WithoutLastName(Row.Folder);
+      if (ItsParent != Parent) ParentData = LookupFindData(*(Parent = std::move(ItsParent)));
+      CopyFindData(Item, ParentData);
+      FillPanelItem(Item, Row.Folder, Row.Description.c_str(), Empty);
     }
   });
   if (FPanelItems.empty()) {
@@ -354,24 +423,30 @@ bool TNbumail::BuildRootList(PluginPanelItem** Items, int* Count) {
   return true;
 }
 
-bool TNbumail::BuildFolderView(PluginPanelItem** Items, int* Count) {
+bool TNbumail::BuildFolderView(PluginPanelItem** Items, int* Count, bool* Empty) {
   const std::string Directory = DirectoryPart(FFolder);
   const std::string Pattern = Settings.ShowAllFiles == 1 ? Directory + "*.*" : FFolder;
   WIN32_FIND_DATAA Data;
   TFindHandle Find(Pattern, Data);
+  if (Empty) *Empty = true;  // a mask that matches nothing is empty
   if (!Find.Valid()) return false;
   FPanelItems.clear();
   std::string FullName;  // one buffer for every name: no allocation per item
+  std::optional<TContentTest> Content;  // IsEmptyFolder's test of the mask, up to its first hit
+  if (Empty) Content.emplace(FFolder);
   do {
+    if (Content && Content->Counts(Data)) Content.reset();
     if (IsDots(Data.cFileName)) continue;
     FullName.assign(Directory).append(Data.cFileName);
     // FAR acts on these names directly: a cut name could be another file, so it is left out.
     if (FullName.size() >= MAX_PATH) continue;
     PluginPanelItem& Item = NewItem();
-    FillPanelItem(Item, "", nullptr);
+    FillPanelItem(Item, "", nullptr, false);  // the entry's own attributes replace any set here
     CopyFindData(Item, Data);
     CopyName(Item.FindData.cFileName, FullName.c_str());
   } while (Find.Next(Data));
+  if (Empty) *Empty = Content.has_value();
+  if (Content) return false;  // nothing counted: the caller climbs to the list instead
   FItemsNumber = static_cast<int>(FPanelItems.size());
   *Count = FItemsNumber;
   *Items = FItemsNumber ? FPanelItems.data() : nullptr;

@@ -77,10 +77,16 @@ class TNbumail {
 
  private:
   PluginPanelItem& NewItem();
+  bool Build(PluginPanelItem** Items, int* Count);  // the AutoExit rule, then the level's list
   bool BuildRootList(PluginPanelItem** Items, int* Count);
-  bool BuildFolderView(PluginPanelItem** Items, int* Count);
+  // With Empty, also decides IsEmptyFolder(FFolder) from the walk (the mask alone must be shown);
+  // an empty mask leaves the outputs alone and returns false.
+  bool BuildFolderView(PluginPanelItem** Items, int* Count, bool* Empty);
   void AppendExtraItem(const std::string& Folder, const std::string& Description);
   void FillPanelItem(PluginPanelItem& Item, const std::string& Name, const char* Description);
+  // The same with IsEmptyFolder(Name) already known.
+  void FillPanelItem(PluginPanelItem& Item, const std::string& Name, const char* Description,
+                     bool Empty);
   void InsertCurrentName();
   void Close();
 
