@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "FARIntf.h"
+#include "FileSearch.h"
 #include "far163.h"
 
 // The nine settings. Flags hold 0 or 1 and are tested against exactly 1. The two text blocks
@@ -29,16 +30,6 @@ void SetBlockText(char* Block, size_t Size, const std::string& Text);
 
 void LoadSettings();
 void SaveSettings();
-
-// Path helpers; in a double-byte code page a trail byte never counts as a separator.
-std::string DirectoryPart(const std::string& Path);   // up to and including the last '\' or ':'
-std::string WithoutLastName(const std::string& Path); // cut at the last '\' (kept whole if none)
-size_t LastCharOf(const std::string& Text, const char* Chars);  // npos when none
-
-// An existing file: found, not a folder, stamped inside the DOS date range (1980..2107).
-bool FileExists(const std::string& Name);
-// True when the path or mask matches nothing that counts as content.
-bool IsEmptyFolder(const std::string& Path);
 
 struct TFileSystemFile {
   std::string Folder;       // path or mask: the line before its last comma
