@@ -1,0 +1,254 @@
+// Loading and unloading quenby.dll thousands of times, as a host that reloads its plugins does.
+// Every load makes the plugin throw and catch an exception (a list file it cannot read, shown in
+// the exception box), and every unload must give back what the load took: TLS slots, handles
+// and heap blocks. A process has about a thousand TLS slots, so one lost per load ends a host.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+#include "FarHost.h"
+#include "TempFiles.h"
+
+namespace {
+
+const int Cycles = 3000;
+const int CheckEvery = 100;
+
+// Free TLS slots, counted by taking every one that is left and giving them back.
+int FreeTlsSlots() {
+  std::vector<DWORD> Taken;
+  for (DWORD Index; (Index = TlsAlloc()) != TLS_OUT_OF_INDEXES;) Taken.push_back(Index);
+  for (DWORD Index : Taken) TlsFree(Index);
+  return static_cast<int>(Taken.size());
+}
+
+// Handles the process has open. GetProcessHandleCount answers 0 under Wine, so they are counted
+// in the system's handle list, which both Windows and Wine give.
+DWORD OpenHandles() {
+  struct THandleEntry {
+    ULONG OwnerProcessId;
+    BYTE ObjectType, Flags;
+    USHORT Value;
+    void* Object;
+    ACCESS_MASK Access;
+  };
+  typedef LONG(WINAPI * TQuery)(ULONG, void*, ULONG, ULONG*);
+  const ULONG SystemHandleInformation = 16;
+  const LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
+  auto Query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (!Query) return 0;
+  std::vector<char> Buffer(1 << 16);
+  LONG Status;
+  ULONG Needed = 0;
+  while ((Status = Query(SystemHandleInformation, Buffer.data(), ULONG(Buffer.size()),
+                         &Needed)) == InfoLengthMismatch)
+    Buffer.resize(Buffer.size() * 2);
+  if (Status != 0) return 0;
+  ULONG Count = *reinterpret_cast<ULONG*>(Buffer.data());
+  auto* Entries = reinterpret_cast<const THandleEntry*>(Buffer.data() + sizeof(ULONG));
+  DWORD Ours = 0;
+  for (ULONG I = 0; I < Count; ++I) Ours += Entries[I].OwnerProcessId == GetCurrentProcessId();
+  return Ours;
+}
+
+// Busy bytes and blocks of every heap of the process (the C runtime's, which the plugin uses,
+// among them).
+struct THeapUse {
+  long long Bytes = 0, Blocks = 0;
+  bool operator==(const THeapUse& O) const { return Bytes == O.Bytes && Blocks == O.Blocks; }
+};
+THeapUse HeapInUse() {
+  THeapUse Use;
+  HANDLE Heaps[128];
+  DWORD Count = GetProcessHeaps(128, Heaps);
+  for (DWORD I = 0; I < Count && I < 128; ++I) {
+    if (!HeapLock(Heaps[I])) continue;
+    PROCESS_HEAP_ENTRY E{};
+    while (HeapWalk(Heaps[I], &E))
+      if (E.wFlags & PROCESS_HEAP_ENTRY_BUSY) Use.Bytes += E.cbData, ++Use.Blocks;
+    HeapUnlock(Heaps[I]);
+  }
+  return Use;
+}
+
+struct TProcessState {
+  int FreeTls;
+  DWORD Handles;
+  THeapUse Heap;
+};
+TProcessState Measure() { return TProcessState{FreeTlsSlots(), OpenHandles(), HeapInUse()}; }
+
+// What the process lost between two measures, "" when it is back where it was.
+std::string Lost(const TProcessState& Was, const TProcessState& Now) {
+  std::string Text;
+  if (Now.FreeTls != Was.FreeTls)
+    Text += std::to_string(Was.FreeTls - Now.FreeTls) + " TLS slots; ";
+  if (Now.Handles != Was.Handles)
+    Text += std::to_string(long(Now.Handles) - long(Was.Handles)) + " handles; ";
+  if (!(Now.Heap == Was.Heap))
+    Text += std::to_string(Now.Heap.Bytes - Was.Heap.Bytes) + " heap bytes in " +
+            std::to_string(Now.Heap.Blocks - Was.Heap.Blocks) + " blocks";
+  return Text;
+}
+
+class Reload : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char Temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, Temp);
+    Dir = std::string(Temp) + "quenby_reload_" + std::to_string(GetCurrentProcessId());
+    RemoveTree(Dir);
+    ASSERT_TRUE(CreateDirectoryA(Dir.c_str(), nullptr));
+    List = Dir + "\\held.vfs";
+    WriteBytes(List, Dir + "\\*.*,everything\r\n");
+    Options.dllPath = FarHost::DllInFolder(QUENBY_PLUGIN_DIR);
+    Options.rootKey = FarHost::TestRootKey("reload");
+    // Nobody may read the list file while this handle is open.
+    Writer = CreateFileA(List.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(Writer, INVALID_HANDLE_VALUE);
+    FarHost Settings(Options);
+    ASSERT_TRUE(Settings.WriteString("FileSystemFile", List));  // opening needs one that exists
+    ASSERT_TRUE(Settings.WriteValue("FileSystemExt", REG_BINARY, "VFS", 3));
+  }
+
+  void TearDown() override {
+    if (Writer != INVALID_HANDLE_VALUE) CloseHandle(Writer);
+    FarHost Settings(Options);
+    EXPECT_TRUE(Settings.DeleteRootKey());
+    RemoveTree(Dir);
+  }
+
+  // Enter on the held list file: the panel opens, and reading its list throws inside the
+  // plugin, which catches it and shows the exception box. Returns what went wrong, "" when
+  // nothing did.
+  std::string EnterHeldList(FarHost& Host) {
+    Host.messages.clear();
+    Host.OpenFilePlugin(List);
+    std::string Problem;
+    if (Host.messages.size() != 1 || Host.messages[0].helpTopic != "Exception" ||
+        Host.messages[0].Title().find(" EInOutError ") == std::string::npos)
+      Problem = "no exception box for the unreadable list file";
+    for (const std::string& F : Host.failures) Problem += "; host: " + F;
+    // FAR's records of the call are dropped, so that the heap shows only what the plugin keeps.
+    for (auto& P : Host.panels)
+      if (!P->closed) P->ClosePlugin();
+    Host.panels.clear();
+    Host.activePanel = nullptr;
+    Host.failures.clear();
+    Host.log.clear();
+    Host.log.shrink_to_fit();
+    Host.messages.clear();
+    Host.messages.shrink_to_fit();
+    Host.controls.clear();
+    Host.controls.shrink_to_fit();
+    return Problem;
+  }
+
+  // One load of the plugin by a host of its own: start-up, Enter on the held list file, FAR's
+  // exit, FreeLibrary.
+  std::string OneCycle() {
+    FarHost Host(Options);
+    if (!Host.LoadAndStart()) return "the plugin does not load: " + Host.lastError;
+    std::string Problem = EnterHeldList(Host);
+    Host.Shutdown();
+    return Problem;
+  }
+
+  // Runs EnterHeldList on a thread of its own, which then waits for Release (if any) and ends.
+  struct TThreadWork {
+    Reload* Test;
+    FarHost* Host;
+    HANDLE Entered, Release;
+    std::string Problem;
+  };
+  static DWORD WINAPI ThreadMain(void* Context) {
+    TThreadWork& Work = *static_cast<TThreadWork*>(Context);
+    Work.Problem = Work.Test->EnterHeldList(*Work.Host);
+    SetEvent(Work.Entered);
+    if (Work.Release) WaitForSingleObject(Work.Release, INFINITE);
+    return 0;
+  }
+  HANDLE StartThread(TThreadWork& Work) {
+    Work.Entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE Thread = CreateThread(nullptr, 0, ThreadMain, &Work, 0, nullptr);
+    WaitForSingleObject(Work.Entered, INFINITE);
+    CloseHandle(Work.Entered);
+    return Thread;
+  }
+  std::string OnOwnThread(FarHost& Host) {
+    TThreadWork Work{this, &Host, nullptr, nullptr, ""};
+    HANDLE Thread = StartThread(Work);
+    WaitForSingleObject(Thread, INFINITE);
+    CloseHandle(Thread);
+    return Work.Problem;
+  }
+
+  std::string Dir, List;
+  HANDLE Writer = INVALID_HANDLE_VALUE;
+  FarHost::Options Options;
+};
+
+TEST_F(Reload, ThousandsOfLoadsEachWithAnExceptionGiveBackTlsSlotsHandlesAndHeap) {
+  ASSERT_EQ(OneCycle(), "");  // system DLLs the plugin imports stay loaded after the first load
+  printf("reload: %d loads, each with an exception, checked every %d\n", Cycles, CheckEvery);
+  fflush(stdout);  // the output buffer is made now, not in the measured loop
+  const TProcessState Start = Measure();
+  ASSERT_GT(Start.FreeTls, 0);
+  ASSERT_GT(Start.Handles, 0u) << "the handle count cannot be read";
+  for (int Cycle = 1; Cycle <= Cycles; ++Cycle) {
+    std::string Problem = OneCycle();
+    ASSERT_EQ(Problem, "") << "load " << Cycle;
+    if (Cycle % CheckEvery) continue;
+    TProcessState Now = Measure();
+    ASSERT_EQ(Lost(Start, Now), "") << "after " << Cycle << " loads";
+    if (Cycle % 500 == 0) {
+      printf("reload: %d loads, %d TLS slots free, %lu handles\n", Cycle, Now.FreeTls,
+             static_cast<unsigned long>(Now.Handles));
+      fflush(stdout);
+    }
+  }
+}
+
+// The exception state is per thread: a thread that threw inside the plugin gives its state
+// back when it ends, and the unload takes that of threads still running.
+TEST_F(Reload, ThreadsThatThrowInsideThePluginGiveBackTheirStateWhenTheyEndOrItUnloads) {
+  ASSERT_EQ(OneCycle(), "");
+  {
+    FarHost Warm(Options);
+    ASSERT_TRUE(Warm.LoadAndStart()) << Warm.lastError;
+    ASSERT_EQ(OnOwnThread(Warm), "");  // the first thread may leave what the system keeps
+    Warm.Shutdown();
+  }
+  const TProcessState Unloaded = Measure();
+
+  {
+    FarHost Host(Options);
+    ASSERT_TRUE(Host.LoadAndStart()) << Host.lastError;
+    ASSERT_EQ(EnterHeldList(Host), "") << "on the main thread";
+    const TProcessState Loaded = Measure();
+    for (int I = 1; I <= 50; ++I) ASSERT_EQ(OnOwnThread(Host), "") << "thread " << I;
+    EXPECT_EQ(Lost(Loaded, Measure()), "") << "after 50 threads that threw and ended";
+
+    // Threads that threw and are still running when the DLL goes.
+    HANDLE Release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::vector<std::unique_ptr<TThreadWork>> Works;
+    std::vector<HANDLE> Threads;
+    for (int I = 0; I < 3; ++I) {
+      Works.push_back(
+          std::make_unique<TThreadWork>(TThreadWork{this, &Host, nullptr, Release, ""}));
+      Threads.push_back(StartThread(*Works.back()));
+      EXPECT_EQ(Works.back()->Problem, "") << "waiting thread " << I;
+    }
+    Host.Shutdown();
+    SetEvent(Release);
+    WaitForMultipleObjects(DWORD(Threads.size()), Threads.data(), TRUE, INFINITE);
+    for (HANDLE T : Threads) CloseHandle(T);
+    CloseHandle(Release);
+  }
+  EXPECT_EQ(Lost(Unloaded, Measure()), "") << "after an unload with 3 such threads running";
+}
+
+}  // namespace
