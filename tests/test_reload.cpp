@@ -9,90 +9,13 @@
 #include <string>
 #include <vector>
 #include "FarHost.h"
+#include "ProcessCounts.h"
 #include "TempFiles.h"
 
 namespace {
 
 const int Cycles = 3000;
 const int CheckEvery = 100;
-
-// Free TLS slots, counted by taking every one that is left and giving them back.
-int FreeTlsSlots() {
-  std::vector<DWORD> Taken;
-  for (DWORD Index; (Index = TlsAlloc()) != TLS_OUT_OF_INDEXES;) Taken.push_back(Index);
-  for (DWORD Index : Taken) TlsFree(Index);
-  return static_cast<int>(Taken.size());
-}
-
-// Handles the process has open. GetProcessHandleCount answers 0 under Wine, so they are counted
-// in the system's handle list, which both Windows and Wine give.
-DWORD OpenHandles() {
-  struct THandleEntry {
-    ULONG OwnerProcessId;
-    BYTE ObjectType, Flags;
-    USHORT Value;
-    void* Object;
-    ACCESS_MASK Access;
-  };
-  typedef LONG(WINAPI * TQuery)(ULONG, void*, ULONG, ULONG*);
-  const ULONG SystemHandleInformation = 16;
-  const LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
-  auto Query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  if (!Query) return 0;
-  std::vector<char> Buffer(1 << 16);
-  LONG Status;
-  ULONG Needed = 0;
-  while ((Status = Query(SystemHandleInformation, Buffer.data(), ULONG(Buffer.size()),
-                         &Needed)) == InfoLengthMismatch)
-    Buffer.resize(Buffer.size() * 2);
-  if (Status != 0) return 0;
-  ULONG Count = *reinterpret_cast<ULONG*>(Buffer.data());
-  auto* Entries = reinterpret_cast<const THandleEntry*>(Buffer.data() + sizeof(ULONG));
-  DWORD Ours = 0;
-  for (ULONG I = 0; I < Count; ++I) Ours += Entries[I].OwnerProcessId == GetCurrentProcessId();
-  return Ours;
-}
-
-// Busy bytes and blocks of every heap of the process (the C runtime's, which the plugin uses,
-// among them).
-struct THeapUse {
-  long long Bytes = 0, Blocks = 0;
-  bool operator==(const THeapUse& O) const { return Bytes == O.Bytes && Blocks == O.Blocks; }
-};
-THeapUse HeapInUse() {
-  THeapUse Use;
-  HANDLE Heaps[128];
-  DWORD Count = GetProcessHeaps(128, Heaps);
-  for (DWORD I = 0; I < Count && I < 128; ++I) {
-    if (!HeapLock(Heaps[I])) continue;
-    PROCESS_HEAP_ENTRY E{};
-    while (HeapWalk(Heaps[I], &E))
-      if (E.wFlags & PROCESS_HEAP_ENTRY_BUSY) Use.Bytes += E.cbData, ++Use.Blocks;
-    HeapUnlock(Heaps[I]);
-  }
-  return Use;
-}
-
-struct TProcessState {
-  int FreeTls;
-  DWORD Handles;
-  THeapUse Heap;
-};
-TProcessState Measure() { return TProcessState{FreeTlsSlots(), OpenHandles(), HeapInUse()}; }
-
-// What the process lost between two measures, "" when it is back where it was.
-std::string Lost(const TProcessState& Was, const TProcessState& Now) {
-  std::string Text;
-  if (Now.FreeTls != Was.FreeTls)
-    Text += std::to_string(Was.FreeTls - Now.FreeTls) + " TLS slots; ";
-  if (Now.Handles != Was.Handles)
-    Text += std::to_string(long(Now.Handles) - long(Was.Handles)) + " handles; ";
-  if (!(Now.Heap == Was.Heap))
-    Text += std::to_string(Now.Heap.Bytes - Was.Heap.Bytes) + " heap bytes in " +
-            std::to_string(Now.Heap.Blocks - Was.Heap.Blocks) + " blocks";
-  return Text;
-}
 
 class Reload : public ::testing::Test {
  protected:
@@ -195,18 +118,17 @@ TEST_F(Reload, ThousandsOfLoadsEachWithAnExceptionGiveBackTlsSlotsHandlesAndHeap
   ASSERT_EQ(OneCycle(), "");  // system DLLs the plugin imports stay loaded after the first load
   printf("reload: %d loads, each with an exception, checked every %d\n", Cycles, CheckEvery);
   fflush(stdout);  // the output buffer is made now, not in the measured loop
-  const TProcessState Start = Measure();
-  ASSERT_GT(Start.FreeTls, 0);
-  ASSERT_GT(Start.Handles, 0u) << "the handle count cannot be read";
+  const ProcessCounts Start = MeasureProcess();
+  ASSERT_GT(Start.freeTls, 0);
+  ASSERT_GT(Start.handles, 0) << "the handle count cannot be read";
   for (int Cycle = 1; Cycle <= Cycles; ++Cycle) {
     std::string Problem = OneCycle();
     ASSERT_EQ(Problem, "") << "load " << Cycle;
     if (Cycle % CheckEvery) continue;
-    TProcessState Now = Measure();
+    ProcessCounts Now = MeasureProcess();
     ASSERT_EQ(Lost(Start, Now), "") << "after " << Cycle << " loads";
     if (Cycle % 500 == 0) {
-      printf("reload: %d loads, %d TLS slots free, %lu handles\n", Cycle, Now.FreeTls,
-             static_cast<unsigned long>(Now.Handles));
+      printf("reload: %d loads, %d TLS slots free, %ld handles\n", Cycle, Now.freeTls, Now.handles);
       fflush(stdout);
     }
   }
@@ -222,15 +144,15 @@ TEST_F(Reload, ThreadsThatThrowInsideThePluginGiveBackTheirStateWhenTheyEndOrItU
     ASSERT_EQ(OnOwnThread(Warm), "");  // the first thread may leave what the system keeps
     Warm.Shutdown();
   }
-  const TProcessState Unloaded = Measure();
+  const ProcessCounts Unloaded = MeasureProcess();
 
   {
     FarHost Host(Options);
     ASSERT_TRUE(Host.LoadAndStart()) << Host.lastError;
     ASSERT_EQ(EnterHeldList(Host), "") << "on the main thread";
-    const TProcessState Loaded = Measure();
+    const ProcessCounts Loaded = MeasureProcess();
     for (int I = 1; I <= 50; ++I) ASSERT_EQ(OnOwnThread(Host), "") << "thread " << I;
-    EXPECT_EQ(Lost(Loaded, Measure()), "") << "after 50 threads that threw and ended";
+    EXPECT_EQ(Lost(Loaded, MeasureProcess()), "") << "after 50 threads that threw and ended";
 
     // Threads that threw and are still running when the DLL goes.
     HANDLE Release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -248,7 +170,7 @@ TEST_F(Reload, ThreadsThatThrowInsideThePluginGiveBackTheirStateWhenTheyEndOrItU
     for (HANDLE T : Threads) CloseHandle(T);
     CloseHandle(Release);
   }
-  EXPECT_EQ(Lost(Unloaded, Measure()), "") << "after an unload with 3 such threads running";
+  EXPECT_EQ(Lost(Unloaded, MeasureProcess()), "") << "after an unload with 3 such threads running";
 }
 
 }  // namespace
