@@ -14,6 +14,13 @@ void __freeres();  // libstdc++: frees its reserve for exceptions thrown when me
 
 namespace {
 
+// What GCC emits for each thread-local variable, in libgcc's layout.
+struct TEmuTlsObject {
+  unsigned Size;
+  unsigned Align;
+  volatile LONG Slot;   // the variable's number among the DLL's, 0 until its first use
+  const void* Initial;  // its first value, or NULL for zeros
+};
 static_assert(sizeof(TEmuTlsObject) == 4 * sizeof(void*), "GCC's __emutls_object");
 
 // One thread's variables, by number; all of them on one list, so that the unload frees them
@@ -121,7 +128,11 @@ void* VariableIn(TVariableSet& Set, TEmuTlsObject& Object, LONG Slot) {
   return Variable;
 }
 
-void ReleaseAtUnload() { ReleaseRuntime(); }
+bool ProcessEnding = false;  // the DLL detaches because the process ends: nothing to give back
+
+void ReleaseAtUnload() {
+  if (!ProcessEnding) ReleaseRuntime();
+}
 
 // Registered before any static object is constructed, so it runs after every destructor.
 __attribute__((constructor(101))) void RegisterRelease() { atexit(ReleaseAtUnload); }
@@ -187,8 +198,10 @@ void ReleaseRuntime() {
 }
 
 // Threads that end while the DLL is loaded give their variables back here; the unload takes
-// the rest (ReleaseAtUnload, run by the C runtime after DllMain).
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID) {
+// the rest (ReleaseAtUnload, run by the C runtime after DllMain). At the process's end other
+// threads may have been stopped anywhere, even holding the list's lock: nothing is freed then.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
   if (Reason == DLL_THREAD_DETACH) ReleaseThreadVariables();
+  if (Reason == DLL_PROCESS_DETACH) ProcessEnding = Reserved != nullptr;
   return TRUE;
 }

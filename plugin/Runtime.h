@@ -3,16 +3,9 @@
 
 #include <windows.h>
 
-// What GCC emits for each thread-local variable, in libgcc's layout; every access to one goes
-// through __emutls_get_address. The C++ runtime keeps its exception state in such a variable.
-struct TEmuTlsObject {
-  unsigned Size;
-  unsigned Align;
-  volatile LONG Slot;   // the variable's number among the DLL's, 0 until its first use
-  const void* Initial;  // its first value, or NULL for zeros
-};
-
-// The compiler's own declarations of the two entry points take the object as a void*.
+// GCC's emulated TLS: the compiler turns each access to a thread-local variable (the C++
+// runtime keeps its exception state in one) into a call of __emutls_get_address, with the
+// variable's description (declared in Runtime.cpp) passed as a void*, as GCC declares it.
 extern "C" {
 void* __emutls_get_address(void* Object);
 void __emutls_register_common(void* Object, unsigned Size, unsigned Align, void* Initial);

@@ -134,6 +134,23 @@ TEST_F(Reload, ThousandsOfLoadsEachWithAnExceptionGiveBackTlsSlotsHandlesAndHeap
   }
 }
 
+// A host whose process has no TLS slot left (its own or other DLLs' leaks took them) still gets
+// the exception box, where an abort used to end the process: the plugin's exception state then
+// lives in one place that its threads share.
+TEST_F(Reload, WithNoTlsSlotLeftTheExceptionBoxStillAppears) {
+  ASSERT_EQ(OneCycle(), "");
+  std::vector<DWORD> Taken;
+  Taken.reserve(2000);
+  const ProcessCounts Before = MeasureProcess();
+  for (DWORD Index; (Index = TlsAlloc()) != TLS_OUT_OF_INDEXES;) Taken.push_back(Index);
+  ASSERT_FALSE(Taken.empty());
+  std::string Problems;
+  for (int I = 0; I < 3; ++I) Problems += OneCycle();
+  for (DWORD Index : Taken) TlsFree(Index);
+  EXPECT_EQ(Problems, "") << "loads with all " << Taken.size() << " free TLS slots taken";
+  EXPECT_EQ(Lost(Before, MeasureProcess()), "");
+}
+
 // The exception state is per thread: a thread that threw inside the plugin gives its state
 // back when it ends, and the unload takes that of threads still running.
 TEST_F(Reload, ThreadsThatThrowInsideThePluginGiveBackTheirStateWhenTheyEndOrItUnloads) {
