@@ -2,6 +2,7 @@
 // Every load makes the plugin throw and catch an exception (a list file it cannot read, shown in
 // the exception box), and every unload must give back what the load took: TLS slots, handles
 // and heap blocks. A process has about a thousand TLS slots, so one lost per load ends a host.
+// Also: loads in a process with no TLS slot left, and threads that throw inside the plugin.
 #include <gtest/gtest.h>
 
 #include <cstdio>
