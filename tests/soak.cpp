@@ -306,10 +306,10 @@ std::string ProcessIdText() {
   return text;
 }
 
-// The world lies two folders below a folder of its own, whose name is padded to one length, so
-// that no path the session makes depends on the temporary folder's name or the process id, and
-// a relative ..\*.* finds the same folders on every run (not the other programs' temporary
-// files), even after a plugin call has climbed out of the world once.
+// The world lies three folders below a folder of its own, whose name is padded to one length,
+// so that no path the session makes depends on the temporary folder's name or the process id,
+// and a relative ..\*.* finds the same folders on every run (not the other programs' temporary
+// files), even after a plugin call has climbed out of the world by two levels.
 std::string Top;
 
 void MakeWorld() {
@@ -317,10 +317,11 @@ void MakeWorld() {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   Top = std::string(temp) + "quenby_soak_" + ProcessIdText();
-  if (Top.size() < RootLength - 5) Top.append(RootLength - 5 - Top.size(), '_');
-  Root = Top + "\\0\\0\\";
+  if (Top.size() < RootLength - 7) Top.append(RootLength - 7 - Top.size(), '_');
+  Root = Top + "\\0\\0\\0\\";
   CreateDirectoryA(Top.c_str(), nullptr);
   CreateDirectoryA((Top + "\\0").c_str(), nullptr);
+  CreateDirectoryA((Top + "\\0\\0").c_str(), nullptr);
   CreateDirectoryA(Root.c_str(), nullptr);
   for (int d = 0; d < 7; ++d) {
     std::string dir = Root + "d" + std::to_string(d);
