@@ -2,12 +2,16 @@
 // folders they name and the plugin's registry values change under it. After every call it
 // checks what FAR would see: the host's record checks, where message boxes come from, the texts
 // of the last OpenPluginInfo, and that the process is still alive. At the end it measures the
-// heap over long runs of idle refreshes, About boxes and dialog runs, which must not grow.
+// heap over long runs of idle refreshes, About boxes and dialog runs, which must not grow, and
+// after every reload that the unloaded DLL left no TLS slot or handle behind.
 //
-//   soak --seed S --ops N [--idle N] [--about N] [--dialogs N] [--long] [--verbose]
+//   soak --seed S --ops N [--idle N] [--about N] [--dialogs N] [--long] [--verbose] [--dll D]
 //
 // --long uses the counts of a long run: 10,000 idle refreshes, 1,000 About boxes, 1,000 dialog
-// runs and list files of 100,000 lines.
+// runs and list files of 100,000 lines. A seed replays the same session in any build and on any
+// run: nothing the session chooses depends on addresses, handles, the process id or the clock.
+// The counters printed at the end (and the digest of the operations) tell whether it did; --dll
+// runs the session against another build of the DLL.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,6 +25,7 @@
 #include <string>
 #include <vector>
 #include "FarHost.h"
+#include "ProcessCounts.h"
 
 namespace {
 
@@ -33,6 +38,7 @@ struct Options {
   int idle = 2000, about = 200, dialogs = 200;
   int manyLines = 20000;
   bool verbose = false;
+  std::string dll = FarHost::DllInFolder(QUENBY_PLUGIN_DIR);
 };
 Options Opt;
 
@@ -41,14 +47,25 @@ long OpNumber = 0;
 std::string OpName = "start-up";
 std::deque<std::string> Recent;  // the last operations, shown with the first failures
 long long HeapGrowth = 0;
-// What the session went through, so that a run shows it reached the paths it is meant to.
+// What the session went through, so that a run shows it reached the paths it is meant to, and
+// a digest of every operation's name: two runs of a seed must print the same.
 long ExceptionBoxes = 0, AboutBoxes = 0, Dialogs = 0, PanelsClosed = 0, Reloads = 0, MostOpen = 0;
+unsigned long Digest = 2166136261u;
 
 void Summary() {
   printf("soak: seed=%u ops=%ld failures=%ld heap-growth=%lld\n", Opt.seed, Opt.ops, Failed,
          HeapGrowth);
+  printf("soak: counters: %ld exception boxes, %ld About boxes, %ld dialogs, %ld panels closed, "
+         "at most %ld open at once, %ld reloads, operations digest %08lX\n",
+         ExceptionBoxes, AboutBoxes, Dialogs, PanelsClosed, MostOpen, Reloads, Digest);
   printf("%ld passed, %ld failed\n", Passed, Failed);
   fflush(stdout);
+}
+
+void PrintRecent() {
+  printf("  recent operations:");
+  for (const std::string& r : Recent) printf(" | %s", r.c_str());
+  printf("\n");
 }
 
 void Check(bool ok, const std::string& what) {
@@ -59,27 +76,82 @@ void Check(bool ok, const std::string& what) {
   ++Failed;
   if (Failed <= 40) {
     printf("FAIL at op %ld (%s): %s\n", OpNumber, OpName.c_str(), what.c_str());
-    if (Failed <= 3) {
-      printf("  recent operations:");
-      for (const std::string& r : Recent) printf(" | %s", r.c_str());
-      printf("\n");
-    }
+    if (Failed <= 3) PrintRecent();
     fflush(stdout);
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Where a fault or an abort came from
+
+// "quenby.dll+0x1A2B" for an address in a loaded module, "" elsewhere.
+std::string ModuleOffset(const void* address) {
+  MEMORY_BASIC_INFORMATION m;
+  if (!VirtualQuery(address, &m, sizeof m) || m.Type != MEM_IMAGE) return "";
+  char path[MAX_PATH];
+  HMODULE module = static_cast<HMODULE>(m.AllocationBase);
+  if (!GetModuleFileNameA(module, path, MAX_PATH)) return "";
+  const char* name = strrchr(path, '\\');
+  char offset[16];
+  snprintf(offset, sizeof offset, "+0x%lX", static_cast<unsigned long>(
+      static_cast<const char*>(address) - reinterpret_cast<const char*>(module)));
+  return std::string(name ? name + 1 : path) + offset;
+}
+
+// Does the word point just after a call instruction in a module's code?
+bool LooksLikeReturnAddress(DWORD word) {
+  const BYTE* code = reinterpret_cast<const BYTE*>(word);
+  MEMORY_BASIC_INFORMATION m;
+  if (word < 0x10000 || !VirtualQuery(code - 7, &m, sizeof m) || m.Type != MEM_IMAGE ||
+      !(m.Protect & (PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) ||
+      code > static_cast<const BYTE*>(m.BaseAddress) + m.RegionSize)
+    return false;
+  auto indirect = [&](int at) { return code[-at] == 0xFF && (code[1 - at] & 0x38) == 0x10; };
+  return code[-5] == 0xE8 || indirect(2) || indirect(3) || indirect(6) || indirect(7);
+}
+
+bool InRuntime(const std::string& where) {
+  for (const char* m : {"msvcrt.dll+", "ntdll.dll+", "kernel32.dll+", "kernelbase.dll+"})
+    if (_strnicmp(where.c_str(), m, strlen(m)) == 0) return true;
+  return false;
+}
+
+// Who called abort: the stack's return addresses, newest first (read off the stack, so a stale
+// one may be among them), past the soak's own handler and the C runtime.
+std::string AbortCaller() {
+  const NT_TIB* tib = reinterpret_cast<const NT_TIB*>(NtCurrentTeb());
+  const DWORD* top = static_cast<const DWORD*>(tib->StackBase);
+  volatile DWORD here = 0;
+  std::vector<std::string> stack;
+  for (const DWORD* p = const_cast<const DWORD*>(&here); p < top && stack.size() < 12; ++p)
+    if (LooksLikeReturnAddress(*p)) stack.push_back(ModuleOffset(reinterpret_cast<void*>(*p)));
+  std::string caller = "(not found)", all;
+  bool runtimeSeen = false, found = false;
+  for (const std::string& s : stack) {
+    all += (all.empty() ? "" : ", ") + s;
+    runtimeSeen = runtimeSeen || InRuntime(s);
+    if (runtimeSeen && !found && !InRuntime(s)) caller = s, found = true;
+  }
+  return caller + " (stack: " + all + ")";
 }
 
 // Nothing may reach FAR's process: a fault or an escaped exception ends the run here, loudly.
 LONG WINAPI OnUnhandled(EXCEPTION_POINTERS* p) {
   ++Failed;
-  printf("FAIL at op %ld (%s): fault %08lX at %p reached the host\n", OpNumber, OpName.c_str(),
+  void* at = p->ExceptionRecord->ExceptionAddress;
+  std::string where = ModuleOffset(at);
+  printf("FAIL at op %ld (%s): fault %08lX at %s reached the host\n", OpNumber, OpName.c_str(),
          static_cast<unsigned long>(p->ExceptionRecord->ExceptionCode),
-         p->ExceptionRecord->ExceptionAddress);
+         where.empty() ? "an address outside every module" : where.c_str());
+  PrintRecent();
   Summary();
   ExitProcess(3);
 }
 void OnAbort(int) {
   ++Failed;
-  printf("FAIL at op %ld (%s): abort (an exception escaped?)\n", OpNumber, OpName.c_str());
+  printf("FAIL at op %ld (%s): abort (an exception escaped?), called from %s\n", OpNumber,
+         OpName.c_str(), AbortCaller().c_str());
+  PrintRecent();
   Summary();
   ExitProcess(3);
 }
@@ -87,8 +159,16 @@ void OnAbort(int) {
 // ---------------------------------------------------------------------------------------------
 // Randomness
 
+// mt19937's numbers are fixed by the C++ standard; they are turned into ranges here rather than
+// by a library's distribution, whose method the standard leaves open.
 std::mt19937 Rng;
-int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(Rng); }
+int Int(int lo, int hi) {
+  unsigned long span = static_cast<unsigned long>(hi) - static_cast<unsigned long>(lo) + 1;
+  unsigned long limit = 0xFFFFFFFFul - 0xFFFFFFFFul % span;  // a whole number of spans
+  unsigned long r;
+  do r = Rng(); while (r >= limit);
+  return static_cast<int>(static_cast<unsigned long>(lo) + r % span);
+}
 bool Chance(int percent) { return Int(0, 99) < percent; }
 template <class T> const T& Pick(const std::vector<T>& v) { return v[Int(0, int(v.size()) - 1)]; }
 
@@ -178,31 +258,6 @@ bool HasBoxBarrier(const char* n) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Heap in use: every busy block of every heap of the process (the CRT's included).
-
-struct HeapUse {
-  long long bytes = 0, blocks = 0;
-};
-HeapUse MeasureHeaps() {
-  HeapUse use;
-  HANDLE heaps[128];
-  DWORD n = GetProcessHeaps(128, heaps);
-  if (n > 128) n = 128;
-  for (DWORD i = 0; i < n; ++i) {
-    if (!HeapLock(heaps[i])) continue;
-    PROCESS_HEAP_ENTRY e;
-    memset(&e, 0, sizeof e);
-    while (HeapWalk(heaps[i], &e))
-      if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
-        use.bytes += e.cbData;
-        ++use.blocks;
-      }
-    HeapUnlock(heaps[i]);
-  }
-  return use;
-}
-
-// ---------------------------------------------------------------------------------------------
 // The world: a temporary tree of folders and list files.
 
 std::string Root;  // with a trailing backslash
@@ -245,10 +300,28 @@ void DeleteTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
+std::string ProcessIdText() {
+  char text[16];
+  snprintf(text, sizeof text, "%08lX", GetCurrentProcessId());
+  return text;
+}
+
+// The world lies three folders below a folder of its own, whose name is padded to one length,
+// so that no path the session makes depends on the temporary folder's name or the process id,
+// and a relative ..\*.* finds the same folders on every run (not the other programs' temporary
+// files), even after a plugin call has climbed out of the world by two levels.
+std::string Top;
+
 void MakeWorld() {
+  const size_t RootLength = 64;
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  Root = std::string(temp) + "quenby_soak_" + std::to_string(GetCurrentProcessId()) + "\\";
+  Top = std::string(temp) + "quenby_soak_" + ProcessIdText();
+  if (Top.size() < RootLength - 7) Top.append(RootLength - 7 - Top.size(), '_');
+  Root = Top + "\\0\\0\\0\\";
+  CreateDirectoryA(Top.c_str(), nullptr);
+  CreateDirectoryA((Top + "\\0").c_str(), nullptr);
+  CreateDirectoryA((Top + "\\0\\0").c_str(), nullptr);
   CreateDirectoryA(Root.c_str(), nullptr);
   for (int d = 0; d < 7; ++d) {
     std::string dir = Root + "d" + std::to_string(d);
@@ -272,6 +345,13 @@ void MakeWorld() {
   WriteBytes(DeepDir + "\\" + std::string(58, 'l') + ".txt", "x");
   for (int i = 0; i < 3; ++i) Lists.push_back(Root + "list" + std::to_string(i) + ".vfs");
   Lists.push_back(Root + "plain.txt");
+}
+
+// A text with the world's folder written as ~\, the same on every run.
+std::string WithoutRoot(std::string text) {
+  for (size_t at; (at = text.find(Root)) != std::string::npos;)
+    text.replace(at, Root.size(), "~\\");
+  return text;
 }
 
 // One line of a list file: real masks, folders, relative masks, long texts, odd bytes.
@@ -329,6 +409,18 @@ std::string RandomListContent() {
       return s;
     }
   }
+}
+
+// The plugin makes the folder of the entry it enters the current one, so relative entries climb
+// from there; a current folder outside the world goes back to the world's, before it climbs
+// into folders that other programs change.
+void StayInWorld() {
+  char cwd[MAX_PATH * 2];
+  DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
+  std::string here(cwd, n < sizeof cwd ? n : 0);
+  here += '\\';
+  if (here.size() < Root.size() || _strnicmp(here.c_str(), Root.c_str(), Root.size()) != 0)
+    SetCurrentDirectoryA(Root.c_str());
 }
 
 // The file FAR's panel would show: can the plugin open it right now?
@@ -392,7 +484,21 @@ class Session {
   void Reload() {
     ++Reloads;
     host.Shutdown();
+    CheckUnloaded();
     Start();
+  }
+
+  // With the DLL unloaded the process has the TLS slots and handles it had at the first unload
+  // (files the session holds open aside): a load that left one behind would end a host that
+  // reloads its plugins.
+  ProcessCounts unloaded;
+  bool haveUnloaded = false;
+  void CheckUnloaded() {
+    ProcessCounts now;
+    now.freeTls = FreeTlsSlots();
+    now.handles = OpenHandles() - long(HeldFiles.size());
+    if (!haveUnloaded) unloaded = now, haveUnloaded = true;
+    Check(Lost(unloaded, now).empty(), "the unloaded DLL left behind " + Lost(unloaded, now));
   }
 
   // FAR's answer to the configuration dialog: usually a working list file, sometimes anything.
@@ -604,6 +710,7 @@ class Session {
 
   void Name(const std::string& n) {
     OpName = n;
+    for (unsigned char c : WithoutRoot(n) + '\n') Digest = (Digest ^ c) * 16777619u;  // FNV-1a
     if (Opt.verbose) printf("%ld %s\n", OpNumber, n.c_str());
     Recent.push_back(std::to_string(OpNumber) + " " + n.substr(0, 60));
     if (Recent.size() > 12) Recent.pop_front();
@@ -671,11 +778,16 @@ class Session {
     Start();
     for (OpNumber = 1; OpNumber <= Opt.ops; ++OpNumber) {
       ReleaseHeld(false);
+      StayInWorld();
       if (Chance(25))
         OpWorld();
       else
         OpPlugin();
       AfterCall();
+      if (OpNumber % 10000 == 0) {
+        printf("soak: %ld operations, %ld failures\n", OpNumber, Failed);
+        fflush(stdout);
+      }
     }
     ReleaseHeld(true);
   }
@@ -749,8 +861,10 @@ int main(int argc, char** argv) {
     else if (Arg(i, argc, argv, "--dialogs", v)) Opt.dialogs = int(v);
     else if (!strcmp(argv[i], "--long")) Opt.idle = 10000, Opt.about = 1000, Opt.dialogs = 1000, Opt.manyLines = 100000;
     else if (!strcmp(argv[i], "--verbose")) Opt.verbose = true;
+    else if (!strcmp(argv[i], "--dll") && i + 1 < argc) Opt.dll = argv[++i];
     else {
-      fprintf(stderr, "usage: soak --seed S --ops N [--idle N] [--about N] [--dialogs N] [--long] [--verbose]\n");
+      fprintf(stderr, "usage: soak --seed S --ops N [--idle N] [--about N] [--dialogs N] [--long] "
+                      "[--verbose] [--dll path\\quenby.dll]\n");
       return 2;
     }
   }
@@ -768,23 +882,21 @@ int main(int argc, char** argv) {
   DWORD started = GetTickCount();
   {
     FarHost::Options o;
-    o.dllPath = FarHost::DllInFolder(QUENBY_PLUGIN_DIR);
-    o.rootKey = FarHost::TestRootKey("soak");
+    o.dllPath = Opt.dll;
+    o.rootKey = "Software\\QuenbyTest\\soak_" + ProcessIdText() + "\\Plugins";  // one length
     FarHost host(o);
     Session s(host);
     s.GoodSettings();
     s.Run();
-    printf("soak: %ld operations in %.1f s: %ld exception boxes, %ld About boxes, %ld dialogs, "
-           "%ld panels closed, at most %ld open at once, %ld reloads\n",
-           Opt.ops, (GetTickCount() - started) / 1000.0, ExceptionBoxes, AboutBoxes, Dialogs,
-           PanelsClosed, MostOpen, Reloads);
+    printf("soak: %ld operations in %.1f s\n", Opt.ops, (GetTickCount() - started) / 1000.0);
     s.Memory();
     host.Shutdown();
+    s.CheckUnloaded();
     s.AfterCall();
     host.DeleteRootKey();
   }
   SetCurrentDirectoryA(cwd);
-  DeleteTree(Root.substr(0, Root.size() - 1));
+  DeleteTree(Top);
   Summary();
   return Failed ? 1 : 0;
 }
