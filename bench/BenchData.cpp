@@ -47,32 +47,6 @@ void SetBenchRoots() {
 
 const std::string& BenchRoot() { return Root; }
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD put = 0;
-  bool ok = bytes.empty() || WriteFile(f, bytes.data(), DWORD(bytes.size()), &put, nullptr);
-  CloseHandle(f);
-  return ok;
-}
-
-void DeleteTree(const std::string& dir) {
-  WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &d);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = d.cFileName;
-      if (n == "." || n == "..") continue;
-      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        DeleteTree(dir + "\\" + n);
-      else
-        DeleteFileA((dir + "\\" + n).c_str());
-    } while (FindNextFileA(h, &d));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 std::string FolderName(int i) {
   char b[16];
   snprintf(b, sizeof b, "f%03d", i);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include "TempFiles.h"  // WriteBytes, RemoveTree
 
 // Where the data lives: Root (trailing backslash) is this run's scratch folder; big folders are
 // kept beside it in a folder of their own.
@@ -21,8 +22,6 @@ std::string MakeList(int lines);  // its path
 // a folder left incomplete is finished where it stopped.
 std::string MakeBigFolder(int files);
 
-bool WriteBytes(const std::string& path, const std::string& bytes);
-void DeleteTree(const std::string& dir);
 
 double Now();  // milliseconds
 // A progress line on stderr, with the time since the run began.

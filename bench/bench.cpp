@@ -365,7 +365,7 @@ int main(int argc, char** argv) {
     b.host.DeleteRootKey();
   }
   SetCurrentDirectoryA(cwd);
-  DeleteTree(BenchRoot().substr(0, BenchRoot().size() - 1));
+  RemoveTree(BenchRoot().substr(0, BenchRoot().size() - 1));
 
   // Growth between the two largest sizes (100,000 over 10,000 when both ran).
   auto top2 = [](const std::vector<int>& v) {

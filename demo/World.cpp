@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <vector>
+#include "TempFiles.h"
 
 namespace {
 
@@ -43,7 +44,8 @@ bool SetTime(const std::string& path) {
   return ok;
 }
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
+// Writes a file of the world, stamped with the world's fixed time.
+bool WriteStamped(const std::string& path, const std::string& bytes) {
   HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
@@ -60,25 +62,6 @@ std::string NumberedLines(size_t size) {  // "Message one line 0", "... 1" ... c
   std::string text;
   for (int n = 0; text.size() < size; ++n) text += "Message one line " + std::to_string(n) + "\r\n";
   return text.substr(0, size);
-}
-
-void RemoveFolder(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = data.cFileName, full = path + "\\" + name;
-      if (name == "." || name == "..") continue;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveFolder(full);
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
-  }
-  RemoveDirectoryA(path.c_str());
 }
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
@@ -98,16 +81,16 @@ bool IsDeadProcess(const std::string& digits) {
 bool MakeWorld(World& world, std::string& error) {
   world.root = "C:\\Quenby";
   world.listFile = world.root + "\\LIST.VFS";
-  RemoveFolder(world.root);
+  RemoveTree(world.root);
   if (!CreateDirectoryA(world.root.c_str(), nullptr))
     return error = "cannot make " + world.root, false;
   for (const char* folder : {"Mail", "Drop", "Notes", "Archive"})
     CreateDirectoryA((world.root + "\\" + folder).c_str(), nullptr);
   std::string list;
   for (const char* line : ListLines) list += world.root + line + "\r\n";  // as FAR's editor saves
-  bool ok = WriteBytes(world.listFile, list);
+  bool ok = WriteStamped(world.listFile, list);
   for (const WorldFile& f : Files)
-    ok = ok && WriteBytes(world.root + "\\" + f.path, NumberedLines(f.size));
+    ok = ok && WriteStamped(world.root + "\\" + f.path, NumberedLines(f.size));
   for (const char* folder : {"Mail", "Drop", "Notes", "Archive"})
     SetTime(world.root + "\\" + folder);
   SetTime(world.root);
@@ -118,7 +101,7 @@ bool MakeWorld(World& world, std::string& error) {
 
 bool WriteWorldFile(const World& world, const std::string& relative, size_t size) {
   std::string path = world.root + "\\" + relative;
-  bool ok = WriteBytes(path, NumberedLines(size));
+  bool ok = WriteStamped(path, NumberedLines(size));
   SetTime(FolderOf(path));
   return ok;
 }
@@ -131,7 +114,7 @@ bool RemoveWorldFile(const World& world, const std::string& relative) {
 }
 
 void RemoveWorld(const World& world) {
-  if (!world.root.empty()) RemoveFolder(world.root);
+  if (!world.root.empty()) RemoveTree(world.root);
 }
 
 void RemoveStaleSettings(const std::string& keyParent) {

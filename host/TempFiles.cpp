@@ -22,10 +22,12 @@ void RemoveTree(const std::string& Path) {
   RemoveDirectoryA(Path.c_str());
 }
 
-void WriteBytes(const std::string& Path, const std::string& Bytes) {
+bool WriteBytes(const std::string& Path, const std::string& Bytes) {
   HANDLE F = CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (F == INVALID_HANDLE_VALUE) return;
+  if (F == INVALID_HANDLE_VALUE) return false;
   DWORD Put = 0;
-  if (!Bytes.empty()) WriteFile(F, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Put, nullptr);
+  bool Written = Bytes.empty() ||
+                 WriteFile(F, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Put, nullptr);
   CloseHandle(F);
+  return Written;
 }

@@ -5,5 +5,5 @@
 
 // Deletes a folder and everything below it, read-only files included.
 void RemoveTree(const std::string& Path);
-// Writes Bytes to Path, replacing the file.
-void WriteBytes(const std::string& Path, const std::string& Bytes);
+// Writes Bytes to Path, replacing the file; false when it cannot be written.
+bool WriteBytes(const std::string& Path, const std::string& Bytes);
