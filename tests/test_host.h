@@ -8,6 +8,7 @@
 #include <string>
 
 #include "FarHost.h"
+#include "TempFiles.h"
 
 inline std::string DllPath() { return FarHost::DllInFolder(QUENBY_PLUGIN_DIR); }
 
@@ -23,7 +24,7 @@ class TempFolder {
             std::to_string(++counter);
     CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~TempFolder() { Remove(path_); }
+  ~TempFolder() { RemoveTree(path_); }
   const std::string& path() const { return path_; }
   std::string Write(const std::string& name, const std::string& bytes) const {
     std::string file = path_ + "\\" + name;
@@ -41,23 +42,6 @@ class TempFolder {
 
  private:
   std::string path_;
-  static void Remove(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string full = dir + "\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          Remove(full);
-        else
-          DeleteFileA(full.c_str());
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
 };
 
 // Options for a host whose .lng files come from `langFolder` and whose DLL is never loaded.
