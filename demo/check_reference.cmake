@@ -1,9 +1,11 @@
-# Plays the walk of the reference screens (a real FAR 1.75 with Quenby, 80x25, in ../shared/far175
-# beside the repository) in the demo's scripted mode and compares every screen character by
+# Plays the walk of the reference screens (a real FAR 1.75 with Quenby, 80x25, kept in
+# demo/reference) in the demo's scripted mode and compares every screen character by
 # character, FAR's clock aside, and then colour by colour (the .ansi.txt captures). Prints
 # "reference screens: M of N identical" and "reference colours: M of N identical"; fails when
 # either M < N.
-#   cmake -DEMULATOR=<wine runner> -DDEMO=<quenby_demo.exe> -DREFERENCE=<far175 folder> -P this
+#   cmake -DEMULATOR=<wine runner> -DDEMO=<quenby_demo.exe> -DREFERENCE=<demo/reference>
+#         [-DORIGINAL=<folder the screens were copied from>] -P this
+# When ORIGINAL exists and differs from REFERENCE, a note says so: the copy is refreshed by hand.
 cmake_policy(SET CMP0007 NEW)
 
 # The walk: the keys after the previous screen, then the reference screen they lead to.
@@ -38,8 +40,29 @@ set(allowed
   13 12 12 "the About box's contact line: the reference was taken with the old line, which named a site that does not exist")
 
 if(NOT IS_DIRECTORY "${REFERENCE}")
-  message(FATAL_ERROR "reference screens not found: ${REFERENCE} is missing (the FAR 1.75 "
-                      "screens are expected in ../shared/far175 beside the repository)")
+  message(FATAL_ERROR "reference screens not found: ${REFERENCE} is missing")
+endif()
+if(ORIGINAL AND IS_DIRECTORY "${ORIGINAL}")
+  file(GLOB_RECURSE _copied RELATIVE "${REFERENCE}" "${REFERENCE}/*")
+  file(GLOB_RECURSE _original RELATIVE "${ORIGINAL}" "${ORIGINAL}/*")
+  list(SORT _copied)
+  list(SORT _original)
+  set(_stale "")
+  if(NOT _copied STREQUAL _original)
+    set(_stale "the file lists differ")
+  else()
+    foreach(f IN LISTS _original)
+      file(SHA256 "${ORIGINAL}/${f}" _a)
+      file(SHA256 "${REFERENCE}/${f}" _b)
+      if(NOT _a STREQUAL _b)
+        set(_stale "${f} differs")
+        break()
+      endif()
+    endforeach()
+  endif()
+  if(_stale)
+    message("note: ${REFERENCE} is not the same as ${ORIGINAL} (${_stale}); refresh the copy")
+  endif()
 endif()
 
 # The script, and the number of the printed screen each reference is compared with.
