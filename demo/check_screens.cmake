@@ -90,18 +90,18 @@ expect("${s}" "renamed" HAS "\n║renamed\\.msg +│")
 # --- F1 at the list: the plugin's help; Tab and Enter follow a link; Esc closes it.
 run_demo(help --script "${open} F1 Tab Enter Esc F10")
 screen("${help}" 7 s)
-expect("${s}" "help contents" HAS "═ Help ═" "Quenby shows in a FAR panel")
+expect("${s}" "help contents" HAS "═ Help - Quenby ═" "Quenby shows in a FAR panel")
 screen("${help}" 9 s)
-expect("${s}" "link followed" HAS "═ Help ═" LACKS "Quenby shows in a FAR panel")
+expect("${s}" "link followed" HAS "═ Help - Quenby ═" LACKS "Quenby shows in a FAR panel")
 screen("${help}" 10 s)
-expect("${s}" "help closed" LACKS "═ Help ═" HAS "8About")
+expect("${s}" "help closed" LACKS "═ Help - Quenby ═" HAS "8About")
 
 # --- F1 in the configuration dialog: its own topic, over the dialog.
 run_demo(confhelp --script "${open} AltShiftF9 F1 Esc Esc F10")
 screen("${confhelp}" 8 s)
-expect("${s}" "dialog help" HAS "═ Help ═" "Quenby: configuration" "\n╟─  ║ ")
+expect("${s}" "dialog help" HAS "═ Help - Quenby ═" "Quenby: configuration" "\n╟─  ║ ")
 screen("${confhelp}" 9 s)
-expect("${s}" "back in the dialog" HAS "═ Quenby configuration ═" LACKS "═ Help ═")
+expect("${s}" "back in the dialog" HAS "═ Quenby configuration ═" LACKS "═ Help - Quenby ═")
 
 # --- Alt+F1 and the plugin's hot digit in the disks menu open the list.
 run_demo(disks --script "AltF1 \"1\" F10")
@@ -117,6 +117,6 @@ expect("${s}" "right panel in Drop" HAS "═ C:\\\\Quenby ═[^\n]*╔═[^\n]* 
 # --- F1 in the About box: the plugin's topic for it.
 run_demo(abouthelp --script "${open} F8 F1 Esc Enter F10")
 screen("${abouthelp}" 8 s)
-expect("${s}" "About help" HAS "═ Help ═" "About Quenby")
+expect("${s}" "About help" HAS "═ Help - Quenby ═" "About Quenby")
 screen("${abouthelp}" 9 s)
-expect("${s}" "About box again" HAS "═ Quenby plugin v\\.[0-9.]+ ═" LACKS "═ Help ═")
+expect("${s}" "About box again" HAS "═ Quenby plugin v\\.[0-9.]+ ═" LACKS "═ Help - Quenby ═")
