@@ -477,7 +477,8 @@ bool HelpWindow::Key(const ::Key& k) {
     at_ = back_.back();
     back_.pop_back();
     Jump(at_.topic, false);
-  } else if (k.Is(VK_RETURN) && !at_.selected.empty()) {
+  } else if (k.Is(VK_RETURN) && !at_.selected.empty() &&
+             lstrcmpiA(at_.selected.c_str(), at_.topic.c_str()) != 0) {  // not to itself
     back_.push_back(at_);
     Jump(at_.selected, true);
   }

@@ -211,6 +211,7 @@ std::wstring FarKeyLabel(unsigned control, int fkey) {
   static const char* const shift[12] = {"Add", "Extrct", "ArcCmd", "Edit..", "Copy",  "Rename",
                                         "",    "Delete", "Save",   "Last",   "Group", "SelUp"};
   static const char* const altShift[12] = {"", "", "", "", "", "", "", "", "ConfPl", "", "", ""};
+  static const char* const ctrlShift[12] = {"", "", "View", "Edit", "", "", "", "", "", "", "", ""};
   const char* const* row = plain;
   if (control == PKF_ALT)
     row = alt;
@@ -220,6 +221,8 @@ std::wstring FarKeyLabel(unsigned control, int fkey) {
     row = shift;
   else if (control == (PKF_ALT | PKF_SHIFT))
     row = altShift;
+  else if (control == (PKF_CONTROL | PKF_SHIFT))
+    row = ctrlShift;
   else if (control)
     return L"";
   return Widen(row[fkey - 1]);
