@@ -126,7 +126,8 @@ void DrawPanel(Screen& s, const Rect& r, const PanelView& v) {
   s.Put(r.x1 + 1, r.y1 + 1, std::wstring(1, v.sortLetter), Color::ColumnTitle);
   s.Separator(r.x1, r.x2, sepY, Color::PanelFrame);
   for (int cx = r.x1 + 1; cx < r.x2; ++cx)  // column lines meet both borders
-    if (s.CharAt(cx, r.y1 + 1) == Glyph::SV) s.SetChar(cx, sepY, Glyph::SUp), s.SetChar(cx, r.y1, Glyph::DTopTee);
+    if (s.CharAt(cx, r.y1 + 1) == Glyph::SV)
+      s.SetChar(cx, sepY, Glyph::SUp), s.SetChar(cx, r.y1, Glyph::DTopTee);
   if (v.current >= 0 && v.current < count) {
     std::wstring line;
     for (const Column& c : v.status)

@@ -48,7 +48,8 @@ enum : WORD {
 namespace Glyph {
 const wchar_t DV = L'\x2551', DH = L'\x2550', DTL = L'\x2554', DTR = L'\x2557', DBL = L'\x255A',
               DBR = L'\x255D', SV = L'\x2502', SH = L'\x2500', DSepL = L'\x255F', DSepR = L'\x2562',
-              SUp = L'\x2534', DTopTee = L'\x2564', STL = L'\x250C', STR = L'\x2510', SBL = L'\x2514', SBR = L'\x2518';
+              SUp = L'\x2534', DTopTee = L'\x2564', STL = L'\x250C', STR = L'\x2510',
+              SBL = L'\x2514', SBR = L'\x2518';
 }
 
 std::wstring FromOem(const std::string& text);  // OEM bytes (FAR's texts) to characters

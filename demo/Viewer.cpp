@@ -65,8 +65,8 @@ void ShowViewer(ModalHost& host, int width, int height, const std::string& path)
   std::string bytes = ReadFileBytes(path);
   std::vector<std::wstring> rows = Rows(bytes, width);
   // FAR's viewer labels as the viewer starts: wrapped text, the Windows code page.
-  static const wchar_t* const labels[12] = {L"Help", L"Unwrap", L"Quit",   L"Hex",
-                                            L"",     L"Edit",   L"Search", L"DOS",
+  static const wchar_t* const labels[12] = {L"Help", L"Unwrap", L"Quit",    L"Hex",
+                                            L"",     L"Edit",   L"Search",  L"DOS",
                                             L"",     L"Quit",   L"Plugins", L"Screen"};
   int top = 0;
   for (;;) {
