@@ -16,6 +16,7 @@ namespace {
 PanelView FileView(FarHost::FilePanel& f, const Rect& r, bool active) {
   PanelView v;
   v.title = FromOem(FarHost::PanelDirectory(f.curDir));
+  v.pathTitle = true;
   v.columns = ParseColumns("N,N", "0,0", r.x2 - r.x1 - 1);
   v.status = ParseColumns("N,S,D,T", "0,6,0,0", r.x2 - r.x1 - 1);
   v.items = &f.items;

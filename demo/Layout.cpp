@@ -65,6 +65,20 @@ std::vector<Column> ParseColumns(const std::string& types, const std::string& wi
   int rest = room - fixed - static_cast<int>(cols.size()) + 1;  // names share what is left
   for (Column& c : cols)
     if (c.width == 0) c.width = std::max(1, rest / flexible), rest -= c.width, --flexible;
+  // Too wide for the panel: the last column narrows to what is left, or goes.
+  for (;;) {
+    int total = static_cast<int>(cols.size()) - 1;
+    for (const Column& c : cols) total += c.width;
+    if (total <= room || cols.empty()) break;
+    if (cols.size() == 1) {
+      cols[0].width = room;
+    } else if (room >= total - cols.back().width) {
+      cols.back().width = room - (total - cols.back().width);
+      break;
+    } else {
+      cols.pop_back();
+    }
+  }
   return cols;
 }
 
@@ -162,8 +176,29 @@ std::wstring CellText(const HostItem& item, const Column& c, bool caseFold) {
 }
 
 Rect PanelRect(const Screen& s, bool right) {
-  int half = s.W / 2;
-  return right ? Rect{half, 0, s.W - 1, s.H - 3} : Rect{0, 0, half - 1, s.H - 3};
+  int half = (s.W - 1) / 2;  // the left panel takes the middle column of an odd width
+  return right ? Rect{half + 1, 0, s.W - 1, s.H - 3} : Rect{0, 0, half, s.H - 3};
+}
+
+std::wstring TruncStart(const std::wstring& text, int width) {
+  width = std::max(0, width);
+  if (static_cast<int>(text.size()) <= width) return text;
+  if (width <= 3) return text.substr(0, width);
+  return L"..." + text.substr(text.size() - (width - 3));
+}
+
+std::wstring TruncPath(const std::wstring& path, int width) {
+  if (static_cast<int>(path.size()) <= width) return path;
+  size_t root = 0;
+  if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
+    root = 3;
+  } else if (path.compare(0, 2, L"\\\\") == 0) {  // \\server\share\ stays
+    size_t share = path.find(L'\\', 2);
+    size_t end = share == std::wstring::npos ? share : path.find(L'\\', share + 1);
+    root = end == std::wstring::npos ? 0 : end + 1;
+  }
+  if (root == 0 || static_cast<int>(root) > width - 5) return TruncStart(path, width);
+  return path.substr(0, root) + L"..." + path.substr(root + 3 + (path.size() - width));
 }
 
 std::wstring FarKeyLabel(unsigned control, int fkey) {
@@ -176,6 +211,7 @@ std::wstring FarKeyLabel(unsigned control, int fkey) {
   static const char* const shift[12] = {"Add", "Extrct", "ArcCmd", "Edit..", "Copy",  "Rename",
                                         "",    "Delete", "Save",   "Last",   "Group", "SelUp"};
   static const char* const altShift[12] = {"", "", "", "", "", "", "", "", "ConfPl", "", "", ""};
+  static const char* const ctrlShift[12] = {"", "", "View", "Edit", "", "", "", "", "", "", "", ""};
   const char* const* row = plain;
   if (control == PKF_ALT)
     row = alt;
@@ -185,22 +221,26 @@ std::wstring FarKeyLabel(unsigned control, int fkey) {
     row = shift;
   else if (control == (PKF_ALT | PKF_SHIFT))
     row = altShift;
+  else if (control == (PKF_CONTROL | PKF_SHIFT))
+    row = ctrlShift;
   else if (control)
     return L"";
   return Widen(row[fkey - 1]);
 }
 
 void DrawKeyBar(Screen& s, const std::function<std::wstring(int)>& label) {
-  const int y = s.H - 1, right = s.W - 1;
-  int keyWidth = std::max(8, (right - 1) / 12), labelWidth = keyWidth - 2, x = 0;
-  s.Fill(0, y, s.W, L' ', Color::KeyNumber);
-  for (int n = 1; n <= 12 && x + labelWidth < right; ++n) {
+  const int y = s.H - 1, x2 = s.W - 1;
+  const int labelWidth = std::max(8, (x2 - 1) / 12) - 2;
+  int x = 0;
+  for (int n = 1; n <= 12 && x + labelWidth < x2; ++n) {
     std::wstring num = std::to_wstring(n);
     s.Put(x, y, num, Color::KeyNumber);
     x += static_cast<int>(num.size());
     s.Put(x, y, Fit(label(n), labelWidth), Color::KeyLabel);
-    x += labelWidth + 1;  // the blank between labels keeps the key bar's background
+    x += labelWidth;
+    if (n < 12) s.Fill(x++, y, 1, L' ', Color::KeyNumber);  // the key bar's own background
   }
+  if (x <= x2) s.Fill(x, y, x2 - x + 1, L' ', Color::KeyLabel);  // the last label runs on
 }
 
 void DrawCommandLine(Screen& s, const std::string& prompt, const std::string& text) {

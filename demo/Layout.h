@@ -33,10 +33,14 @@ struct Rect {
   int x1, y1, x2, y2;
 };
 Rect PanelRect(const Screen& s, bool right);  // the two half-width panels above the command line
+// FAR's truncations: the end kept behind "...", or for a path its root too ("C:\...\dir").
+std::wstring TruncStart(const std::wstring& text, int width);
+std::wstring TruncPath(const std::wstring& path, int width);
 
 // FAR's own key bar labels for a shift state (PKF_* bits), F1..F12; "" for an empty label.
 std::wstring FarKeyLabel(unsigned control, int fkey);
-// The key bar on the last row: the number, then the label in 6 (or more) characters.
+// The key bar on the last row: the number, then the label in 6 (or more) characters, as many
+// keys as the width holds.
 void DrawKeyBar(Screen& s, const std::function<std::wstring(int fkey)>& label);
 void DrawCommandLine(Screen& s, const std::string& prompt, const std::string& text);
 void DrawClock(Screen& s);  // FAR's clock at the top right corner

@@ -82,15 +82,28 @@ int DrawStripe(Screen& s, const Rect& r, const PanelView& v, size_t first, size_
   return x;
 }
 
-// The title centred in the top border, the footer in the bottom one.
+// FAR cuts a text to a width from its end, with "..." in the last three places.
+std::wstring TruncEnd(const std::wstring& text, int width) {
+  if (static_cast<int>(text.size()) <= width) return text;
+  return width > 3 ? text.substr(0, width - 3) + L"..." : text.substr(0, std::max(0, width));
+}
+
+// The title centred in the top border (clear of the clock in the screen's top right corner), the
+// footer in the bottom one.
 void DrawBorderTexts(Screen& s, const Rect& r, const PanelView& v) {
-  const int width = r.x2 - r.x1 + 1;
-  std::wstring title = L" " + v.title + L" ";
-  if (static_cast<int>(title.size()) > width - 2) title = title.substr(0, width - 2);
-  s.Put(r.x1 + (width - static_cast<int>(title.size())) / 2, r.y1, title,
-        v.active ? Color::ActiveTitle : Color::PanelFrame);
-  std::wstring footer = Footer(*v.items);
-  s.Put(r.x1 + (width - static_cast<int>(footer.size())) / 2, r.y2, footer, Color::PanelFrame);
+  const bool byClock = r.x2 >= s.W - 5;
+  int titleX2 = byClock ? s.W - 5 : r.x2;
+  const int room = titleX2 - r.x1 - 3;
+  std::wstring dir = v.pathTitle ? TruncPath(v.title, room - 2) : TruncStart(v.title, room - 2);
+  std::wstring title = dir.empty() ? L"" : L" " + dir + L" ";
+  const int length = static_cast<int>(title.size());
+  if (byClock) titleX2 = s.W - 1;
+  int x = r.x1 + (titleX2 - r.x1 + 1 - length) / 2;
+  if (byClock) x -= std::max(0, x + length - titleX2 + 5);
+  s.Put(x, r.y1, title, v.active ? Color::ActiveTitle : Color::PanelFrame);
+  std::wstring footer = TruncEnd(Footer(*v.items), r.x2 - r.x1 - 1);
+  s.Put(r.x1 + (r.x2 - r.x1 + 1 - static_cast<int>(footer.size())) / 2, r.y2, footer,
+        Color::PanelFrame);
 }
 
 }  // namespace
@@ -112,8 +125,9 @@ void DrawPanel(Screen& s, const Rect& r, const PanelView& v) {
   }
   s.Put(r.x1 + 1, r.y1 + 1, std::wstring(1, v.sortLetter), Color::ColumnTitle);
   s.Separator(r.x1, r.x2, sepY, Color::PanelFrame);
-  for (int cx = r.x1 + 1; cx < r.x2; ++cx)
-    if (s.CharAt(cx, r.y1 + 1) == Glyph::SV) s.SetChar(cx, sepY, Glyph::SUp);
+  for (int cx = r.x1 + 1; cx < r.x2; ++cx)  // column lines meet both borders
+    if (s.CharAt(cx, r.y1 + 1) == Glyph::SV)
+      s.SetChar(cx, sepY, Glyph::SUp), s.SetChar(cx, r.y1, Glyph::DTopTee);
   if (v.current >= 0 && v.current < count) {
     std::wstring line;
     for (const Column& c : v.status)

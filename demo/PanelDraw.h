@@ -10,6 +10,7 @@
 
 struct PanelView {
   std::wstring title;           // shown with a blank on each side
+  bool pathTitle = false;       // a folder's path: cut keeping its root, as FAR's own panel does
   char sortLetter = 'n';        // 'n' by name, 'u' unsorted...
   std::vector<Column> columns;  // the view mode; every name column starts a stripe
   std::vector<Column> status;   // the status line's columns

@@ -19,7 +19,7 @@ enum : WORD {
   Hidden = 0x13,
   Cursor = 0x30,
   CursorFolder = 0x3F,
-  CursorHidden = 0x33,
+  CursorHidden = 0x38,
   ActiveTitle = 0x30,
   Clock = 0x30,
   CommandLine = 0x07,
@@ -39,8 +39,8 @@ enum : WORD {
   Help = 0x30,
   HelpBold = 0x3F,
   HelpLink = 0x3E,
-  HelpLinkSelected = 0x0E,
-  HelpFrame = 0x3F
+  HelpLinkSelected = 0x0F,
+  HelpFrame = 0x30
 };
 }
 
@@ -48,7 +48,8 @@ enum : WORD {
 namespace Glyph {
 const wchar_t DV = L'\x2551', DH = L'\x2550', DTL = L'\x2554', DTR = L'\x2557', DBL = L'\x255A',
               DBR = L'\x255D', SV = L'\x2502', SH = L'\x2500', DSepL = L'\x255F', DSepR = L'\x2562',
-              SUp = L'\x2534', STL = L'\x250C', STR = L'\x2510', SBL = L'\x2514', SBR = L'\x2518';
+              SUp = L'\x2534', DTopTee = L'\x2564', STL = L'\x250C', STR = L'\x2510',
+              SBL = L'\x2514', SBR = L'\x2518';
 }
 
 std::wstring FromOem(const std::string& text);  // OEM bytes (FAR's texts) to characters

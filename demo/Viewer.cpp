@@ -49,14 +49,14 @@ std::vector<std::wstring> Rows(const std::string& bytes, int width) {
   return rows;
 }
 
+// The name in ScrX-43 columns (at least 20), cut as a path, then the code page, size, column and
+// percentage; all of it cut to the screen's width.
 std::wstring StatusLine(const std::string& path, size_t size, int percent, int width) {
+  const int nameLength = std::max(20, width - 1 - 43);
   wchar_t tail[64];
-  swprintf(tail, 64, L" %5ls %13llu %7.7ls %-4d %4d%%", L"Win",
+  swprintf(tail, 64, L"%10.10ls %13llu %7.7ls %-4d  %3d%%", L"Win",
            static_cast<unsigned long long>(size), L"Col", 0, percent);
-  std::wstring name = FromOem(path);
-  int room = width - static_cast<int>(wcslen(tail));
-  if (static_cast<int>(name.size()) > room) name = L"..." + name.substr(name.size() - (room - 3));
-  return Fit(name, room) + tail;
+  return (Fit(TruncPath(FromOem(path), nameLength), nameLength) + L" " + tail).substr(0, width);
 }
 
 }  // namespace
@@ -64,9 +64,10 @@ std::wstring StatusLine(const std::string& path, size_t size, int percent, int w
 void ShowViewer(ModalHost& host, int width, int height, const std::string& path) {
   std::string bytes = ReadFileBytes(path);
   std::vector<std::wstring> rows = Rows(bytes, width);
-  static const wchar_t* const labels[12] = {L"Help", L"Unwrap", L"Quit",   L"Hex",
-                                            L"",     L"Edit",   L"Search", L"DOS",
-                                            L"",     L"Quit",   L"Modes",  L"Goto"};
+  // FAR's viewer labels as the viewer starts: wrapped text, the Windows code page.
+  static const wchar_t* const labels[12] = {L"Help", L"Unwrap", L"Quit",    L"Hex",
+                                            L"",     L"Edit",   L"Search",  L"DOS",
+                                            L"",     L"Quit",   L"Plugins", L"Screen"};
   int top = 0;
   for (;;) {
     Screen s(width, height);

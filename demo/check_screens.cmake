@@ -90,18 +90,18 @@ expect("${s}" "renamed" HAS "\n║renamed\\.msg +│")
 # --- F1 at the list: the plugin's help; Tab and Enter follow a link; Esc closes it.
 run_demo(help --script "${open} F1 Tab Enter Esc F10")
 screen("${help}" 7 s)
-expect("${s}" "help contents" HAS "═ Help ═" "Quenby shows in a FAR panel")
+expect("${s}" "help contents" HAS "═ Help - Quenby ═" "Quenby shows in a FAR panel")
 screen("${help}" 9 s)
-expect("${s}" "link followed" HAS "═ Help ═" LACKS "Quenby shows in a FAR panel")
+expect("${s}" "link followed" HAS "═ Help - Quenby ═" LACKS "Quenby shows in a FAR panel")
 screen("${help}" 10 s)
-expect("${s}" "help closed" LACKS "═ Help ═" HAS "8About")
+expect("${s}" "help closed" LACKS "═ Help - Quenby ═" HAS "8About")
 
 # --- F1 in the configuration dialog: its own topic, over the dialog.
 run_demo(confhelp --script "${open} AltShiftF9 F1 Esc Esc F10")
 screen("${confhelp}" 8 s)
-expect("${s}" "dialog help" HAS "═ Help ═" "Quenby: configuration" "\n╟─  ║ ")
+expect("${s}" "dialog help" HAS "═ Help - Quenby ═" "Quenby: configuration" "\n╟─  ║ ")
 screen("${confhelp}" 9 s)
-expect("${s}" "back in the dialog" HAS "═ Quenby configuration ═" LACKS "═ Help ═")
+expect("${s}" "back in the dialog" HAS "═ Quenby configuration ═" LACKS "═ Help - Quenby ═")
 
 # --- Alt+F1 and the plugin's hot digit in the disks menu open the list.
 run_demo(disks --script "AltF1 \"1\" F10")
@@ -117,6 +117,76 @@ expect("${s}" "right panel in Drop" HAS "═ C:\\\\Quenby ═[^\n]*╔═[^\n]* 
 # --- F1 in the About box: the plugin's topic for it.
 run_demo(abouthelp --script "${open} F8 F1 Esc Enter F10")
 screen("${abouthelp}" 8 s)
-expect("${s}" "About help" HAS "═ Help ═" "About Quenby")
+expect("${s}" "About help" HAS "═ Help - Quenby ═" "About Quenby")
 screen("${abouthelp}" 9 s)
-expect("${s}" "About box again" HAS "═ Quenby plugin v\\.[0-9.]+ ═" LACKS "═ Help ═")
+expect("${s}" "About box again" HAS "═ Quenby plugin v\\.[0-9.]+ ═" LACKS "═ Help - Quenby ═")
+
+# --- FAR's help window and its keys, and the screen at other sizes than 80x25 (no reference
+# screens there). With --colours: ESC[97mESC[40m is the selected link (white on black), ESC[30m
+# ESC[46m the key bar's labels (black on cyan). "." stands for "[": a "[" would keep CMake from
+# splitting the arguments into a list. A box-drawing character is three bytes: "(═)+" repeats it.
+string(ASCII 27 esc)
+set(selected "${esc}.97m${esc}.40m")
+
+# The help key bar, the text one column in from the frame, the scroll bar of a topic longer than
+# the window; no link in view: none selected; Tab scrolls to the first link and selects it.
+run_demo(helpkeys --colours --script "${open} F1 Tab Enter BS End Home F5 F5 Esc F10")
+screen("${helpkeys}" 7 s)
+expect("${s}" "help opened" HAS "═ Help - Quenby ═" "║  ${esc}.97mQuenby${esc}.30m shows in a FAR panel"
+       "▲" "▼" "5${esc}.30m${esc}.46mZoom  " "10${esc}.30m${esc}.46mQuit\n"
+       LACKS "${selected}" "View  " "About  ")
+screen("${helpkeys}" 8 s)
+expect("${s}" "Tab to the first link" HAS "${selected}configuration" LACKS "shows in a FAR panel")
+# Enter follows it; the new topic's first link in view is selected at once.
+screen("${helpkeys}" 9 s)
+expect("${s}" "link followed" HAS "Quenby: configuration" "${selected}Contents")
+# BS goes back to where the link was, still selected.
+screen("${helpkeys}" 10 s)
+expect("${s}" "back again" HAS "${selected}configuration" LACKS "Quenby: configuration")
+screen("${helpkeys}" 11 s)
+expect("${s}" "End: the last link" HAS "${selected}Contents" "Error messages")
+screen("${helpkeys}" 12 s)
+expect("${s}" "Home: the first screen" HAS "shows in a FAR panel" LACKS "${selected}")
+# F5 zooms the window to the whole screen, without a key bar; F5 again puts it back.
+screen("${helpkeys}" 13 s)
+expect("${s}" "zoomed" HAS "=== 13: F5 ===\n[^\n]*╔(═)+ Help - Quenby (═)+╗\n"
+       LACKS "Zoom" "C:\\\\Quenby>")
+screen("${helpkeys}" 14 s)
+expect("${s}" "zoomed back" HAS "Zoom" "C:\\\\Quenby>")
+screen("${helpkeys}" 15 s)
+expect("${s}" "help closed" HAS "8${esc}.30m${esc}.46mAbout" LACKS "Help - Quenby")
+
+# A hidden entry under the cursor: dark grey on cyan.
+run_demo(hidden --colours --script
+         "${open} AltShiftF9 Tab Tab Tab Tab Space Enter Wait Down Down Down F10")
+screen("${hidden}" 17 s)
+expect("${s}" "cursor on a hidden entry" HAS "${esc}.90m${esc}.46mArchive +│")
+
+# 100x30: twelve key labels, the last one's colour to the right edge; a column line meets the
+# top border beside the title; the viewer's status line and its twelve labels.
+set(bar100 "Quit  ${esc}.39m${esc}.49m 11${esc}.30m${esc}.46mPlugin${esc}.39m${esc}.49m 12${esc}.30m${esc}.46mScreen\n")
+run_demo(wide --colours --size 100x30 --script "${open} Down Enter Down F3 Esc F10")
+screen("${wide}" 9 s)
+expect("${s}" "folder view at 100 columns" HAS "10${esc}.30m${esc}.46m${bar100}"
+       "\n${esc}.96m${esc}.44m╔(═)+${esc}.30m${esc}.46m C:\\\\Quenby\\\\LIST\\.VFS ${esc}.96m${esc}.44m(═)+╤(═)+╗╔")
+screen("${wide}" 10 s)
+expect("${s}" "viewer at 100 columns" HAS "${bar100}"
+       "C:\\\\Quenby\\\\Mail\\\\msg001\\.msg                                       Win           104     Col 0     100%")
+
+# An odd width: the left panel takes the middle column (FAR splits at (width-1)/2).
+string(REPEAT " " 28 left)
+string(REPEAT " " 27 right)
+run_demo(odd --size 101x31 --script "F10")
+screen("${odd}" 0 s)
+expect("${s}" "101 columns"
+       HAS "\n║\\.\\.${left}Up   03/01/24 10:00║║\\.\\.${right}Up   03/01/24 10:00║\n")
+
+# 132x43: labels of eight characters; the help text wraps at the window's width and the first
+# link in view is selected as the window opens.
+run_demo(large --colours --size 132x43 --script "${open} F1 F10")
+screen("${large}" 6 s)
+expect("${s}" "panels at 132 columns" HAS "9${esc}.30m${esc}.46mConfMn  ${esc}.39m${esc}.49m 10")
+screen("${large}" 7 s)
+expect("${s}" "help at 132 columns" HAS "${selected}configuration"
+       " shows in a FAR panel the folders and file masks that you keep in a plain text "
+       ", and lets you work with  ▲")
