@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "FilePanel.h"
+#include "DiskFolder.h"
 #include "HelpViewer.h"
 #include "Layout.h"
 #include "PanelDraw.h"

@@ -1,5 +1,5 @@
-// FAR's file panel over a real folder, and FAR's copy, move, rename and delete.
-#include "FilePanel.h"
+// FAR's file panel over a folder on disk, and FAR's copy, move, rename and delete.
+#include "DiskFolder.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-// FAR's own file panel over a real folder, and FAR's copy, move, rename and delete on it.
+// FAR's own file panel over a folder on disk, and FAR's copy, move, rename and delete on it.
 #pragma once
 
 #include <string>
