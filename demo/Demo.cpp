@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "DiskFolder.h"
+#include "FileOps.h"
 #include "HelpViewer.h"
 #include "Layout.h"
 #include "PanelDraw.h"
@@ -26,7 +27,7 @@ PanelView FileView(FarHost::FilePanel& f, const Rect& r, bool active) {
   return v;
 }
 
-PanelView PluginView(FarHost::Panel& p, const Rect& r) {
+PanelView PluginView(FarHost::Panel& p, const Rect& r, bool active) {
   const OpenInfo& info = p.info;
   int mode =
       info.startPanelMode >= '0' && info.startPanelMode <= '9' ? info.startPanelMode - '0' : 2;
@@ -44,7 +45,7 @@ PanelView PluginView(FarHost::Panel& p, const Rect& r) {
   v.items = &p.items;
   v.current = p.currentItem;
   v.top = &p.topPanelItem;
-  v.active = true;
+  v.active = active;
   v.caseFold = !(info.flags & OPIF_SHOWPRESERVECASE);
   return v;
 }
@@ -87,7 +88,7 @@ void Demo::DrawPanels(Screen& s) {
   Rect active = PanelRect(s, !leftActive_), passive = PanelRect(s, leftActive_);
   std::string prompt;
   if (FarHost::Panel* p = Active()) {
-    PanelView v = PluginView(*p, active);
+    PanelView v = PluginView(*p, active, true);
     p->pageSize = PanelPage(active, v.columns);
     DrawPanel(s, active, v);
     prompt = p->info.curDir;  // FAR's prompt is the plugin's CurDir
@@ -95,7 +96,13 @@ void Demo::DrawPanels(Screen& s) {
     DrawPanel(s, active, FileView(host_.filePanel, active, true));
     prompt = FarHost::PanelDirectory(host_.filePanel.curDir);
   }
-  DrawPanel(s, passive, FileView(other_, passive, false));
+  if (FarHost::Panel* p = Passive()) {
+    PanelView v = PluginView(*p, passive, false);
+    p->pageSize = PanelPage(passive, v.columns);
+    DrawPanel(s, passive, v);
+  } else {
+    DrawPanel(s, passive, FileView(other_, passive, false));
+  }
   DrawCommandLine(s, prompt, host_.commandLine);
   DrawKeyBar(s, [this](int n) { return KeyLabel(n); });
   DrawClock(s);
@@ -159,15 +166,41 @@ void Demo::PluginsMenu() {
   host_.OpenPlugin(OPEN_PLUGINSMENU, i);
 }
 
+// FAR's "Plugins configuration" (plugins.cpp): with no hot keys assigned the items are the plugins'
+// own texts. Each configuration returns to the menu, on the same item, until Esc.
 void Demo::ConfigMenu() {
-  host_.GetPluginInfo();
-  MenuSpec m;
-  m.title = L"Plugins configuration";
-  m.autoHighlight = true;
-  for (const std::string& s : host_.pluginInfo.pluginConfigStrings)
-    m.items.push_back(L"   " + FromOem(s));
-  int i = ShowMenu(*this, m);
-  if (i >= 0) host_.Configure(i);
+  int start = 0;
+  for (;;) {
+    host_.GetPluginInfo();
+    MenuSpec m;
+    m.title = L"Plugins configuration";
+    m.bottom = L"F4 - set hot key";
+    m.autoHighlight = true;
+    m.selected = start;
+    for (const std::string& s : host_.pluginInfo.pluginConfigStrings) m.items.push_back(FromOem(s));
+    int i = ShowMenu(*this, m);
+    if (i < 0) return;
+    start = i;
+    host_.Configure(i);
+  }
+}
+
+// FAR's question before it quits (manager.cpp); FE_CLOSE to the plugin panels, which may keep FAR.
+bool Demo::Quit() {
+  MessageCall box;
+  box.items = {"Quit", "Do you want to quit FAR?", "Yes", "No"};
+  box.buttonsNumber = 2;
+  if (ShowMessage(*this, box) != 0) return false;
+  bool kept = false;
+  if (FarHost::Panel* p = Active()) kept = p->ProcessEvent(FE_CLOSE, nullptr) != 0;
+  if (Passive() && !kept) OnPassiveSide([&] { kept = Active()->ProcessEvent(FE_CLOSE, nullptr) != 0; });
+  return !kept;
+}
+
+void Demo::SwapSides() {
+  std::swap(host_.filePanel, other_);
+  std::swap(host_.activePanel, otherPlugin_);
+  leftActive_ = !leftActive_;
 }
 
 void Demo::DisksMenu() {
@@ -241,7 +274,8 @@ void Demo::WorldEvent(const Key& k) {
 // Keys FAR takes before any panel sees them. False when the key is not one of them.
 bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   keepGoing = true;
-  if (k.Is(VK_F10)) return keepGoing = false, true;
+  if (k.Is(VK_F10)) return keepGoing = !Quit(), true;
+  if (k.Is(VK_TAB)) return SwapSides(), true;  // the other panel becomes the active one
   if (k.Is(VK_F11)) return PluginsMenu(), true;
   if (k.Is(VK_F9)) return ConfigMenu(), true;
   if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(), true;
@@ -267,13 +301,16 @@ bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   return false;
 }
 
-void Demo::FileOperation(const Key& k, const std::string& path) {
+void Demo::FileOperation(const Key& k, const std::string& name, const std::string& path,
+                         const std::string& folder) {
   FileOp op = k.vk == VK_F5            ? FileOp::Copy
               : k.vk == VK_F8          ? FileOp::Delete
               : k.control == PKF_SHIFT ? FileOp::Rename
                                        : FileOp::Move;
-  if (!RunFileOp(*this, op, path, FarHost::PanelDirectory(other_.curDir))) return;
+  FileOpSource source{name, path, folder};
+  if (!RunFileOp(*this, op, source, FarHost::PanelDirectory(other_.curDir))) return;
   if (FarHost::Panel* p = Active()) p->Reread();
+  if (Passive()) OnPassiveSide([this] { Active()->Reread(); });
   LoadFolder(host_.filePanel);
   LoadFolder(other_);
 }
@@ -289,7 +326,7 @@ bool Demo::PanelKey(FarHost::Panel& p, const Key& k) {
   if (realFile && k.Is(VK_F3) && !cur->IsDirectory())
     ShowViewer(*this, term_.Width(), term_.Height(), name);
   else if (realFile && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
-    FileOperation(k, name);
+    FileOperation(k, name, name, FarHost::PanelDirectory(p.info.curDir));
   return true;
 }
 
@@ -301,11 +338,6 @@ bool Demo::FileKey(const Key& k) {
   if (n == 0) return true;
   const HostItem cur = f.items[f.currentItem];
   std::string full = JoinPath(f.curDir, cur.name);
-  if (k.Is(VK_TAB)) {  // the other panel becomes the active one
-    std::swap(f, other_);
-    leftActive_ = !leftActive_;
-    return true;
-  }
   if (k.Is(VK_RETURN, PKF_CONTROL) && cur.name != "..") {
     host_.commandLine +=
         (cur.name.find(' ') != std::string::npos ? "\"" + cur.name + "\"" : cur.name) + " ";
@@ -349,7 +381,7 @@ bool Demo::FileKey(const Key& k) {
         break;
     }
   if (cur.name != ".." && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
-    FileOperation(k, full);
+    FileOperation(k, cur.name, full, FarHost::PanelDirectory(f.curDir));
   f.currentItem = std::max(0, std::min(f.currentItem, static_cast<int>(f.items.size()) - 1));
   return true;
 }
@@ -361,11 +393,30 @@ void Demo::AfterKey(size_t logMark) {
       host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
 }
 
+// FAR's redraw of both panels: FE_REDRAW to a plugin panel, then its title, modes and key bar.
+void Demo::RedrawPlugins() {
+  auto redraw = [this] {
+    if (FarHost::Panel* p = Active()) p->ProcessEvent(FE_REDRAW, nullptr);
+    if (FarHost::Panel* p = Active()) p->GetOpenPluginInfo();
+  };
+  redraw();
+  if (Passive()) OnPassiveSide(redraw);
+}
+
+// FAR's idle event reaches the plugin panels on both sides.
+void Demo::Idle() {
+  auto idle = [this] {
+    size_t mark = host_.log.size();
+    if (FarHost::Panel* p = Active()) p->ProcessEvent(FE_IDLE, nullptr);
+    AfterKey(mark);
+  };
+  idle();
+  if (Passive()) OnPassiveSide(idle);
+}
+
 int Demo::Run() {
   for (;;) {
-    FarHost::Panel* p = Active();
-    if (p) p->ProcessEvent(FE_REDRAW, nullptr);  // FAR tells the plugin before each redraw,
-    if ((p = Active())) p->GetOpenPluginInfo();  // then asks for its title, modes and key bar
+    RedrawPlugins();
     if (!Active()) LoadFolder(host_.filePanel);
     LoadFolder(other_);
     Screen s = Background();
@@ -373,16 +424,14 @@ int Demo::Run() {
     if (term_.interactive) {  // FE_IDLE: 2 s after the last update, then every 1.3 s
       DWORD now = GetTickCount();
       DWORD due = lastIdle_ > lastUpdate_ ? lastIdle_ + 1300 : lastUpdate_ + 2000;
-      timeout = Active() ? (due > now ? due - now : 0) : 1000;
+      timeout = Active() || Passive() ? (due > now ? due - now : 0) : 1000;
     }
     Show(s);
     Key k = term_.Next(timeout);
     if (k.kind != Key::Idle || !term_.interactive) caption_ = k.name;
     if (k.kind == Key::End || quit_) return 0;
-    size_t mark = host_.log.size();
     if (k.kind == Key::Idle) {
-      if ((p = Active())) p->ProcessEvent(FE_IDLE, nullptr);
-      AfterKey(mark);
+      Idle();
       lastIdle_ = GetTickCount();
       continue;
     }
@@ -391,8 +440,10 @@ int Demo::Run() {
       WorldEvent(k);
       continue;
     }
+    size_t mark = host_.log.size();
     held_ = k.control;  // a window the key opens keeps the key bar of these modifiers beneath
-    bool going = (p = Active()) ? PanelKey(*p, k) : FileKey(k);
+    FarHost::Panel* p = Active();
+    bool going = p ? PanelKey(*p, k) : FileKey(k);
     held_ = 0;
     AfterKey(mark);
     if (!going || quit_) return 0;

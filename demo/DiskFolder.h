@@ -1,9 +1,8 @@
-// FAR's own file panel over a folder on disk, and FAR's copy, move, rename and delete on it.
+// FAR's own file panel over a folder on disk: its items in FAR's order, and the paths around it.
 #pragma once
 
 #include <string>
 
-#include "Boxes.h"
 #include "FarHost.h"
 
 // Rereads panel.curDir; the cursor stays on the same name, or on `focus` when given.
@@ -12,8 +11,3 @@ void LoadFolder(FarHost::FilePanel& panel, const std::string& focus = std::strin
 std::string JoinPath(const std::string& folder, const std::string& name);
 // "C:\X\Y" -> "C:\X"; "C:\Y" -> "C:\".
 std::string ParentOf(const std::string& path);
-
-enum class FileOp { Copy, Move, Rename, Delete };
-// FAR's box for the operation on `path` (a file or folder), then the operation itself; the
-// target folder of a copy or move is `otherFolder`. True when something changed on disk.
-bool RunFileOp(ModalHost& host, FileOp op, const std::string& path, const std::string& otherFolder);

@@ -1,0 +1,175 @@
+// FAR's copy and move dialog (far/copy.cpp), its delete boxes (far/delete.cpp) and the
+// operations on the real files behind them.
+#include "FileOps.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "Dialog.h"
+#include "DiskFolder.h"
+#include "Layout.h"
+
+namespace {
+
+// FAR's TruncPathStr: a path longer than `max` keeps its drive and ends, "..." between.
+std::string TruncPath(const std::string& path, size_t max) {
+  if (path.size() <= max || path.size() <= 3) return path;
+  size_t start = path.size() > 2 && path[1] == ':' && path[2] == '\\' ? 3 : 0;
+  return path.substr(0, start) + "..." + path.substr(start + path.size() - max + 3);
+}
+
+DialogItem Item(int type, int x1, int y1, int x2, const std::string& text, unsigned flags = 0) {
+  DialogItem it;
+  it.type = type, it.x1 = x1, it.y1 = y1, it.x2 = x2, it.y2 = y1;
+  it.data = text, it.flags = flags;
+  return it;
+}
+
+// Where each radio button of a row starts: after the text before it, as copy.cpp places them.
+int After(const DialogItem& it, int blanks) {
+  int shown = static_cast<int>(it.data.size()) - (it.data.find('&') != std::string::npos ? 1 : 0);
+  return it.x1 + shown + blanks;
+}
+
+enum { Target = 2, CopyButton = 16 };
+
+// The items of FAR 1.75's copy dialog (76 by 16), in its order; the move dialog differs only in
+// its title, its first line and the name of its first button.
+std::vector<DialogItem> CopyDialog(bool move, const std::string& name, const std::string& target) {
+  const unsigned sep = DIF_BOXCOLOR | DIF_SEPARATOR;
+  std::string source = (move ? "Rename or move \"" : "Copy \"") + TruncPath(name, 33).substr(0, 55) + "\"";
+  source = source.substr(0, 65);
+  std::vector<DialogItem> d = {
+      Item(DI_DOUBLEBOX, 3, 1, 72, move ? "Rename/Move" : "Copy"),
+      Item(DI_TEXT, 5 + static_cast<int>(source.size()), 2, 0, " t&o:"),
+      Item(DI_EDIT, 5, 3, 70, target),
+      Item(DI_TEXT, 3, 4, 0, "", sep),
+      Item(DI_TEXT, 5, 5, 0, "&Access rights:"),
+      Item(DI_RADIOBUTTON, 0, 5, 0, "Defau&lt", DIF_GROUP),
+      Item(DI_RADIOBUTTON, 0, 5, 0, "Co&py"),
+      Item(DI_RADIOBUTTON, 0, 5, 0, "&Inherit"),
+      Item(DI_TEXT, 3, 6, 0, "", sep),
+      Item(DI_TEXT, 5, 7, 0, "Already e&xisting files:"),
+      Item(DialogItem::Combo, 29, 7, 70, "Ask"),
+      Item(DI_CHECKBOX, 5, 8, 0, "Cop&y contents of symbolic links"),
+      Item(DI_CHECKBOX, 5, 9, 0, "Process &multiple destinations"),
+      Item(DI_TEXT, 3, 10, 0, "", sep),
+      Item(DI_CHECKBOX, 5, 11, 0, "&Use filter"),
+      Item(DI_TEXT, 3, 12, 0, "", sep),
+      Item(DI_BUTTON, 0, 13, 0, move ? "&Rename" : "&Copy", DIF_CENTERGROUP),
+      Item(DI_BUTTON, 0, 13, 0, "F10-&Tree", DIF_CENTERGROUP),
+      Item(DI_BUTTON, 0, 13, 0, "Filt&er", DIF_CENTERGROUP),
+      Item(DI_BUTTON, 0, 13, 0, "Ca&ncel", DIF_CENTERGROUP),
+      Item(DI_TEXT, 5, 2, 0, source, DIF_SHOWAMPERSAND),
+  };
+  d[0].y2 = 14;
+  d[Target].focus = d[Target].history = true;
+  d[5].x1 = After(d[4], 1), d[6].x1 = After(d[5], 5), d[7].x1 = After(d[6], 5);
+  d[5].selected = 1;  // "Default" access rights
+  d[CopyButton].defaultButton = true;
+  d[17].noClose = d[18].noClose = true;  // the tree and the filter are not the demo's
+  return d;
+}
+
+void Fail(ModalHost& host, const char* what, const std::string& name) {
+  MessageCall box;
+  box.flags = FMSG_WARNING;
+  box.items = {"Error", std::string("Cannot ") + what, name, "Ok"};
+  box.buttonsNumber = 1;
+  ShowMessage(host, box);
+}
+
+bool DeletePath(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return false;
+  if (!(a & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path.c_str()) != FALSE;
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA(JoinPath(path, "*").c_str(), &d);
+  if (h != INVALID_HANDLE_VALUE) {
+    do
+      if (strcmp(d.cFileName, ".") && strcmp(d.cFileName, ".."))
+        DeletePath(JoinPath(path, d.cFileName));
+    while (FindNextFileA(h, &d));
+    FindClose(h);
+  }
+  return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+bool IsFolder(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderHasContent(const std::string& path) {
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA(JoinPath(path, "*").c_str(), &d);
+  bool found = false;
+  if (h == INVALID_HANDLE_VALUE) return false;
+  do found = strcmp(d.cFileName, ".") && strcmp(d.cFileName, "..");
+  while (!found && FindNextFileA(h, &d));
+  FindClose(h);
+  return found;
+}
+
+// FAR's boxes before a delete: the question (to the Recycle Bin, as FAR's default on a fixed
+// disk), and for a folder that is not empty the warning that names it in full.
+bool ConfirmDelete(ModalHost& host, const FileOpSource& source) {
+  bool folder = IsFolder(source.path);
+  MessageCall ask;
+  ask.items = {"Delete",
+               folder ? "Do you wish to move to the Recycle Bin the folder"
+                      : "Do you wish to move to the Recycle Bin the file",
+               source.name, "Delete", "Cancel"};
+  ask.buttonsNumber = 2;
+  if (ShowMessage(host, ask) != 0) return false;
+  if (!folder || !FolderHasContent(source.path)) return true;
+  MessageCall warn;
+  warn.flags = FMSG_WARNING | FMSG_DOWN;
+  warn.items = {"Delete folder", "The following folder will be deleted:", source.path,
+                "&Delete", "&All", "&Skip", "&Cancel"};
+  warn.buttonsNumber = 4;
+  int answer = ShowMessage(host, warn);
+  return answer == 0 || answer == 1;
+}
+
+// The target FAR proposes: the other panel's folder with a final backslash, or the name itself
+// when that is the source's own folder (a copy beside it); Shift+F6 always the name.
+std::string ProposedTarget(FileOp op, const FileOpSource& source, const std::string& other) {
+  if (op == FileOp::Rename) return source.name;
+  if (other.empty() || lstrcmpiA(other.c_str(), source.folder.c_str()) == 0) return source.name;
+  return JoinPath(other, "");
+}
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  if (text.size() > 1 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+  return text;
+}
+
+}  // namespace
+
+bool RunFileOp(ModalHost& host, FileOp op, const FileOpSource& source,
+               const std::string& otherFolder) {
+  if (op == FileOp::Delete) {
+    if (!ConfirmDelete(host, source)) return false;
+    if (!DeletePath(source.path)) Fail(host, "delete", source.name);
+    return true;
+  }
+  const bool move = op != FileOp::Copy;
+  std::vector<DialogItem> items =
+      CopyDialog(move, source.name, ProposedTarget(op, source, otherFolder));
+  items[14].disabled = !IsFolder(source.path);  // FAR: no filter for a single file
+  DialogSpec spec;
+  spec.width = 76, spec.height = 16;
+  if (RunDialog(host, items, spec) != CopyButton) return false;
+  std::string target = Trimmed(items[Target].data);
+  if (target.empty()) return false;
+  bool rooted = target.size() > 1 && (target[1] == ':' || target[0] == '\\');
+  if (!rooted) target = JoinPath(ParentOf(source.path), target);
+  if (IsFolder(target) || target.back() == '\\') target = JoinPath(target, NameOf(source.path));
+  bool ok = !move ? CopyFileA(source.path.c_str(), target.c_str(), TRUE) != FALSE
+                  : MoveFileA(source.path.c_str(), target.c_str()) != FALSE;
+  if (!ok) Fail(host, move ? "move" : "copy", source.name);
+  return ok;
+}
