@@ -1,5 +1,6 @@
 # Runs the demo's scripted mode under Wine and checks FAR's actions beyond the reference walk:
-# the default play, the configuration dialog, F5/F6/F8 in a folder view, F1 help and Alt+F1.
+# the default play, the configuration dialog, F5/F6/F8 in a folder view and on FAR's own panel,
+# F10's question, F1 help and Alt+F1.
 #   cmake -DEMULATOR=<wine runner> -DDEMO=<quenby_demo.exe> [-DPREFIX=<wine prefix>] -P this
 function(run_demo out)
   execute_process(COMMAND ${EMULATOR} ${DEMO} ${ARGN}
@@ -55,7 +56,9 @@ screen("${play}" 18 s)
 expect("${s}" "About box" HAS "═ Quenby plugin v\\.[0-9.]+ ═" "Copyright")
 screen("${play}" 21 s)
 expect("${s}" "panel closed" HAS "\nC:\\\\Quenby>\n" "8Delete" LACKS "LIST\\.VFS ═")
-expect("${play}" "the play ends after F10" LACKS "=== 22: ")
+screen("${play}" 22 s)
+expect("${s}" "FAR asks before it quits" HAS "═ Quit ═" "║ +Do you want to quit FAR\\? +║" "║ +Yes  No +║")
+expect("${play}" "the play ends after Yes" LACKS "=== 24: ")
 if(DEFINED ENV{WINEPREFIX})
   set(PREFIX $ENV{WINEPREFIX})
 endif()
@@ -72,20 +75,44 @@ screen("${conf}" 14 s)
 expect("${s}" "list reread with the new setting" HAS "\n║Archive +│C:\\\\Quenby\\\\Archive\\\\\\*\\.zip"
        LACKS "configuration")
 
-# --- In a folder view F5, F8 and Shift+F6 act on the real files after FAR's boxes.
+# --- In a folder view F5, F8 and Shift+F6 act on the real files after FAR's dialogs; the name
+# typed over the proposed one replaces it.
 run_demo(ops --script "${open} Down Enter Down F5 Enter F8 Enter ShiftF6 \"renamed.msg\" Enter F10")
 screen("${ops}" 10 s)
-expect("${s}" "copy dialog" HAS "═ Copy ═" "Copy \"msg001\\.msg\" to" "C:\\\\Quenby\\\\ ")
+expect("${s}" "copy dialog" HAS "═ Copy ═" "║ Copy \"C:\\\\Quenby\\\\Mail\\\\msg001\\.msg\" to: +║"
+       "║ C:\\\\Quenby\\\\ +↓║" "Already existing files: Ask +↓║"
+       "║ +\\[ Copy \\]  \\[ F10-Tree \\]  \\[ Filter \\]  \\[ Cancel \\] +║")
 screen("${ops}" 11 s)
 expect("${s}" "copied to the other panel" HAS "║║msg001\\.msg +│" "\n║msg001\\.msg +│")
 screen("${ops}" 12 s)
-expect("${s}" "delete box" HAS "═ Delete ═" "Do you wish to delete the file" "msg001\\.msg")
+expect("${s}" "delete box" HAS "═ Delete ═" "║ Do you wish to move to the Recycle Bin the file ║"
+       "║ +C:\\\\Quenby\\\\Mail\\\\msg001\\.msg +║" "║ +Delete  Cancel +║")
 screen("${ops}" 13 s)
 expect("${s}" "deleted" HAS "\n║msg002\\.msg +│" LACKS "\n║msg001\\.msg")
 screen("${ops}" 14 s)
-expect("${s}" "rename dialog" HAS "Rename or move \"msg00[23]\\.msg\" to")
+expect("${s}" "rename dialog" HAS "═ Rename/Move ═"
+       "Rename or move \"C:\\\\Quenby\\\\Mail\\\\msg002\\.msg\" to:" "\\[ Rename \\]")
 screen("${ops}" 26 s)
-expect("${s}" "renamed" HAS "\n║renamed\\.msg +│")
+expect("${s}" "renamed" HAS "\n║renamed\\.msg +│" LACKS "msg002")
+
+# --- F6 in a folder view moves the file to the other panel's folder; F8 on FAR's own panel asks
+# once more for a folder that is not empty, and Esc there keeps it.
+run_demo(move --script "${open} Down Enter Down F6 Enter Tab Down Down F8 Enter Esc F10 Esc F10")
+screen("${move}" 10 s)
+expect("${s}" "move dialog" HAS "Rename or move \"C:\\\\Quenby\\\\Mail\\\\msg001\\.msg\" to:"
+       "║ C:\\\\Quenby\\\\ +↓║")
+screen("${move}" 11 s)
+expect("${s}" "moved" HAS "║║msg001\\.msg +│" LACKS "\n║msg001\\.msg")
+screen("${move}" 15 s)
+expect("${s}" "delete box for a folder" HAS "Do you wish to move to the Recycle Bin the folder" "║ +Drop +║")
+screen("${move}" 16 s)
+expect("${s}" "the folder's own warning" HAS "═ Delete folder ═" "The following folder will be deleted:"
+       "C:\\\\Quenby\\\\Drop" "Delete  All  Skip  Cancel")
+screen("${move}" 17 s)
+expect("${s}" "the folder kept" HAS "║║Drop +│" LACKS "Delete folder")
+screen("${move}" 19 s)
+expect("${s}" "No keeps FAR" LACKS "═ Quit ═" HAS "║║Drop +│")
+expect("${move}" "quit with F10 and Esc never" LACKS "=== 21: ")
 
 # --- F1 at the list: the plugin's help; Tab and Enter follow a link; Esc closes it.
 run_demo(help --script "${open} F1 Tab Enter Esc F10")
