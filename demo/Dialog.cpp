@@ -2,6 +2,7 @@
 #include "Dialog.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "Layout.h"
@@ -158,14 +159,32 @@ void EditKey(DialogItem& it, const Key& k) {
   it.unchanged = false;
 }
 
-int Step(const std::vector<DialogItem>& items, int from, int step) {
+// FAR's ChangeFocus: the next item in order that takes the focus; Tab passes over the radio
+// buttons of a group that are not chosen.
+int Step(const std::vector<DialogItem>& items, int from, int step, bool skipGroup = false) {
   const int n = static_cast<int>(items.size());
   int i = from;
   for (int tries = 0; tries < n; ++tries) {
     i = (i + step + n) % n;
-    if (Focusable(items[i])) return i;
+    bool passed = skipGroup && items[i].type == DI_RADIOBUTTON && !items[i].selected;
+    if (Focusable(items[i]) && !passed) return i;
   }
   return from;
+}
+
+// Left and Right off an edit: the nearest edit, check box or radio button on the same row that
+// way, as FAR looks for it; -1 when there is none (FAR then moves as Up and Down do).
+int Beside(const std::vector<DialogItem>& items, int from, int direction) {
+  int best = -1, bestDistance = 1000;
+  for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+    const DialogItem& it = items[i];
+    bool kind = IsEdit(it.type) || it.type == DI_CHECKBOX || it.type == DI_RADIOBUTTON;
+    int distance = (it.x1 - items[from].x1) * direction;
+    if (i != from && kind && !it.disabled && it.y1 == items[from].y1 && distance > 0 &&
+        distance < bestDistance)
+      best = i, bestDistance = distance;
+  }
+  return best;
 }
 
 // Space on a radio button: it is chosen, the others of its group (from a DIF_GROUP item on,
@@ -178,6 +197,25 @@ void ChooseRadio(std::vector<DialogItem>& items, int i) {
     if (j > first && (items[j].flags & DIF_GROUP)) break;
     items[j].selected = j == i;
   }
+}
+
+// FAR's ProcessHighlighting: the item whose hot key is `letter`; a text or frame hands the focus
+// to the item after it (to the edit before it when it stands on the edit's row). -1 for none.
+int HotItem(const std::vector<DialogItem>& items, char letter) {
+  for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+    const DialogItem& it = items[i];
+    if ((IsEdit(it.type) && it.type != DialogItem::Combo) || it.disabled ||
+        (it.flags & DIF_SHOWAMPERSAND))
+      continue;
+    size_t amp = it.data.find('&');
+    if (amp == std::string::npos || amp + 1 >= it.data.size()) continue;
+    if (toupper(static_cast<unsigned char>(it.data[amp + 1])) != letter) continue;
+    bool label = it.type == DI_TEXT || it.type == DI_SINGLEBOX || it.type == DI_DOUBLEBOX;
+    if (!label) return i;
+    bool afterEdit = i > 0 && IsEdit(items[i - 1].type) && items[i - 1].y1 == it.y1;
+    return Step(items, i, afterEdit ? -1 : 1);
+  }
+  return -1;
 }
 
 int DefaultButton(const std::vector<DialogItem>& items) {
@@ -227,9 +265,30 @@ int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogSpec&
       if (items[chosen].type == DI_BUTTON && items[chosen].noClose) continue;
       return chosen;
     }
-    int step = k.Is(VK_TAB) || k.Is(VK_DOWN) || (!edit && k.Is(VK_RIGHT))         ? 1
-               : k.Is(VK_TAB, PKF_SHIFT) || k.Is(VK_UP) || (!edit && k.Is(VK_LEFT)) ? -1
-                                                                                    : 0;
+    // Hot keys: with Alt, or alone while no edit has the focus.
+    bool named = (k.vk >= 'A' && k.vk <= 'Z') || (k.vk >= '0' && k.vk <= '9');
+    char letter = static_cast<char>(toupper(static_cast<unsigned char>(k.ch)));
+    if (!k.ch && named) letter = static_cast<char>(k.vk);
+    bool hotKey = isalnum(static_cast<unsigned char>(letter)) &&
+                  (k.control == PKF_ALT || (!edit && (k.control & ~PKF_SHIFT) == 0));
+    if (hotKey && HotItem(items, letter) >= 0) {
+      focus = HotItem(items, letter);
+      DialogItem& hot = items[focus];
+      if (hot.type == DI_CHECKBOX) hot.selected = !hot.selected;
+      if (hot.type == DI_RADIOBUTTON) ChooseRadio(items, focus);
+      if (hot.type == DI_BUTTON && !hot.noClose) return focus;
+      continue;
+    }
+    if (k.Is(VK_TAB) || k.Is(VK_TAB, PKF_SHIFT)) {
+      focus = Step(items, focus, k.control ? -1 : 1, true);
+      continue;
+    }
+    int side = edit ? 0 : k.Is(VK_RIGHT) ? 1 : k.Is(VK_LEFT) ? -1 : 0;
+    if (side && Beside(items, focus, side) >= 0) {
+      focus = Beside(items, focus, side);
+      continue;
+    }
+    int step = k.Is(VK_DOWN) || side > 0 ? 1 : k.Is(VK_UP) || side < 0 ? -1 : 0;
     if (step) {
       focus = Step(items, focus, step);
       continue;

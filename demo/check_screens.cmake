@@ -95,6 +95,14 @@ expect("${s}" "rename dialog" HAS "═ Rename/Move ═"
 screen("${ops}" 26 s)
 expect("${s}" "renamed" HAS "\n║renamed\\.msg +│" LACKS "msg002")
 
+# --- FAR's hot keys in its dialogs: Alt+N is Cancel in the copy dialog; Tab then Space on the
+# first check box (after the radio button chosen and the list), then Esc.
+run_demo(hot --script "${open} Down Enter Down F5 AltN F5 Tab Tab Tab Space Esc F10")
+screen("${hot}" 11 s)
+expect("${s}" "Alt+N cancels the copy" LACKS "═ Copy ═" "║║msg001\\.msg")
+screen("${hot}" 16 s)
+expect("${s}" "Tab passes over the radio buttons not chosen" HAS "║ \\[x\\] Copy contents of symbolic links")
+
 # --- F6 in a folder view moves the file to the other panel's folder; F8 on FAR's own panel asks
 # once more for a folder that is not empty, and Esc there keeps it.
 run_demo(move --script "${open} Down Enter Down F6 Enter Tab Down Down F8 Enter Esc F10 Esc F10")
