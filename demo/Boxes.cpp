@@ -180,6 +180,7 @@ int ShowMenu(ModalHost& host, const MenuSpec& menu) {
     if (k.kind != Key::Press || k.control) continue;
     if (k.vk == VK_ESCAPE || k.vk == VK_F10) return -1;
     if (k.vk == VK_RETURN) return n ? focus : -1;
+    if (k.vk == VK_F4 && menu.f4Item && n) return *menu.f4Item = focus, -1;
     int step = k.vk == VK_UP ? -1 : k.vk == VK_DOWN ? 1 : 0;
     if (k.vk == VK_HOME) focus = 0, step = 0;
     if (k.vk == VK_END) focus = n - 1, step = 0;

@@ -9,6 +9,7 @@
 #include "HelpViewer.h"
 #include "Layout.h"
 #include "PanelDraw.h"
+#include "PluginMenus.h"
 #include "Viewer.h"
 
 namespace {
@@ -152,38 +153,14 @@ void Demo::ChangeDirError(const std::string& text, const std::string& reason) {
 // FAR's menus
 
 void Demo::PluginsMenu() {
-  host_.GetPluginInfo();
-  MenuSpec m;
-  m.title = L"Plugin commands";
-  m.bottom = L"F4 - set hot key";
-  m.autoHighlight = true;
-  for (const std::string& s : host_.pluginInfo.pluginMenuStrings)
-    m.items.push_back(L"   " + FromOem(s));
-  int i = ShowMenu(*this, m);
+  int i = PluginCommandsMenu(*this, host_, hotKeys_);
   if (i < 0) return;
   if (FarHost::Panel* p = Active())
     if (!p->Close()) return;
   host_.OpenPlugin(OPEN_PLUGINSMENU, i);
 }
 
-// FAR's "Plugins configuration" (plugins.cpp): with no hot keys assigned the items are the plugins'
-// own texts. Each configuration returns to the menu, on the same item, until Esc.
-void Demo::ConfigMenu() {
-  int start = 0;
-  for (;;) {
-    host_.GetPluginInfo();
-    MenuSpec m;
-    m.title = L"Plugins configuration";
-    m.bottom = L"F4 - set hot key";
-    m.autoHighlight = true;
-    m.selected = start;
-    for (const std::string& s : host_.pluginInfo.pluginConfigStrings) m.items.push_back(FromOem(s));
-    int i = ShowMenu(*this, m);
-    if (i < 0) return;
-    start = i;
-    host_.Configure(i);
-  }
-}
+void Demo::ConfigMenu() { PluginsConfigMenu(*this, host_, hotKeys_); }
 
 // FAR's question before it quits (manager.cpp); FE_CLOSE to the plugin panels, which may keep FAR.
 bool Demo::Quit() {

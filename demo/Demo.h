@@ -6,6 +6,7 @@
 
 #include "Boxes.h"
 #include "FarHost.h"
+#include "PluginMenus.h"
 #include "Screen.h"
 #include "World.h"
 
@@ -42,6 +43,7 @@ class Demo : public ModalHost {
   // keeps the labels of the modifiers held when the window opened.
   unsigned held_ = 0;
   bool quit_ = false;
+  PluginHotKeys hotKeys_;
   std::optional<Screen> shown_;      // the screen shown last
   std::optional<Screen> underHelp_;  // what the help window covers (a box, a dialog...)
   DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;

@@ -143,6 +143,16 @@ run_demo(disks --script "AltF1 \"1\" F10")
 screen("${disks}" 2 s)
 expect("${s}" "opened from the disks menu" HAS "═ C:\\\\Quenby\\\\LIST\\.VFS ═" "8About")
 
+# --- F4 in the plugins menu assigns the item a hot key, which then opens it.
+run_demo(hotkey --script "F11 F4 \"x\" Enter \"x\" F10")
+screen("${hotkey}" 2 s)
+expect("${s}" "hot key dialog" HAS "═ Assign plugin hot key ═" "║ Enter hot key \\(letter or digit\\) +║"
+       "║ +Quenby +║")
+screen("${hotkey}" 4 s)
+expect("${s}" "the hot key in the menu" HAS "║  x  Quenby +║" "═ Plugin commands ═")
+screen("${hotkey}" 5 s)
+expect("${s}" "opened by its hot key" HAS "═ C:\\\\Quenby\\\\LIST\\.VFS ═" LACKS "Plugin commands")
+
 # --- Tab makes the right panel active: Enter there changes its folder, the left one stays.
 run_demo(tab --script "Tab Down Down Enter F10")
 screen("${tab}" 4 s)
