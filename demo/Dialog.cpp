@@ -25,7 +25,7 @@ bool IsEdit(int type) {
 bool Focusable(const DialogItem& it) {
   int t = it.type;
   bool kind = IsEdit(t) || t == DI_CHECKBOX || t == DI_RADIOBUTTON || t == DI_BUTTON;
-  return kind && !it.disabled;
+  return kind && !it.disabled && !it.hidden;
 }
 
 // FAR's HiStrlen: the length shown, a single '&' not counted.
@@ -89,9 +89,10 @@ void DrawEdit(Screen& s, const DialogItem& it, int x, int y, const Palette& p) {
   std::wstring t = FromOem(it.data);
   if (it.type == DI_PSWEDIT) t.assign(t.size(), L'*');
   if (static_cast<int>(t.size()) > width) t = t.substr(t.size() - width);
-  s.Put(x, y, Fit(L"", width), it.disabled ? EditDisabled : EditText);
+  WORD attr = it.textColour ? p.text : it.disabled ? EditDisabled : EditText;
+  s.Put(x, y, Fit(L"", width), attr);
   bool grey = it.disabled || (it.unchanged && it.type != DI_FIXEDIT);
-  s.Put(x, y, t, grey ? EditUnchanged : EditText);
+  s.Put(x, y, t, it.textColour ? p.text : grey ? EditUnchanged : EditText);
   if (it.history || it.type == DialogItem::Combo) s.Put(x + width, y, L"\x2193", p.text);
 }
 
@@ -115,6 +116,7 @@ void DrawItem(Screen& s, const DialogItem& it, int ox, int oy, int w, const Pale
       bool separator = (it.flags & DIF_SEPARATOR) != 0;
       if (separator) s.Separator(ox + 3, ox + w - 4, y, text);
       int tx = it.x1 == -1 || separator ? ox + (w - len) / 2 : x;
+      if (it.centreText && !separator) tx = x + (it.x2 - it.x1 + 1 - len) / 2;
       PutHot(s, tx, y, it.data, text, hot, plain);
       break;
     }
@@ -145,7 +147,7 @@ void DrawItem(Screen& s, const DialogItem& it, int ox, int oy, int w, const Pale
 // An edit key on the focused field: the first character typed replaces an unchanged text.
 void EditKey(DialogItem& it, const Key& k) {
   size_t limit = it.type == DI_FIXEDIT ? std::max(1, it.x2 - it.x1 + 1) : 511;
-  if (it.type == DialogItem::Combo) return;  // a drop-down list takes no typing
+  if (it.type == DialogItem::Combo || it.readOnly) return;  // a drop-down list takes no typing
   if (k.vk == VK_BACK && !k.control) {
     if (!it.data.empty()) it.data.pop_back();
   } else if (k.vk == 'Y' && k.control == PKF_CONTROL) {
@@ -204,7 +206,7 @@ void ChooseRadio(std::vector<DialogItem>& items, int i) {
 int HotItem(const std::vector<DialogItem>& items, char letter) {
   for (int i = 0; i < static_cast<int>(items.size()); ++i) {
     const DialogItem& it = items[i];
-    if ((IsEdit(it.type) && it.type != DialogItem::Combo) || it.disabled ||
+    if ((IsEdit(it.type) && it.type != DialogItem::Combo) || it.disabled || it.hidden ||
         (it.flags & DIF_SHOWAMPERSAND))
       continue;
     size_t amp = it.data.find('&');
@@ -234,7 +236,8 @@ Rect DrawDialog(Screen& s, std::vector<DialogItem>& items, const DialogSpec& spe
   const int ox = spec.x1 < 0 ? (s.W - w) / 2 : spec.x1;
   const int oy = spec.y1 < 0 ? (s.H - h) / 2 : spec.y1;
   WindowBackground(s, ox, oy, ox + w - 1, oy + h - 1, pal.text);
-  for (const DialogItem& it : items) DrawItem(s, it, ox, oy, w, pal);
+  for (const DialogItem& it : items)
+    if (!it.hidden) DrawItem(s, it, ox, oy, w, pal);
   return Rect{ox, oy, ox + w - 1, oy + h - 1};
 }
 

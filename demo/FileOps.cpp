@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "Dialog.h"
@@ -141,6 +142,127 @@ std::string ProposedTarget(FileOp op, const FileOpSource& source, const std::str
   return JoinPath(other, "");
 }
 
+// A file's size, date and time as FAR's overwrite question shows them ("%-17s %20.20s %s %s"):
+// the full year in the user's date order, the time with seconds.
+std::string FileLine(const char* label, const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA a{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a);
+  FILETIME local;
+  SYSTEMTIME st{};
+  FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
+  FileTimeToSystemTime(&local, &st);
+  char order[8] = "0", sep[8] = "/", timeSep[8] = ":";
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDATE, order, sizeof order);
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, sep, sizeof sep);
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIME, timeSep, sizeof timeSep);
+  int p1 = order[0] == '1' ? st.wDay : order[0] == '2' ? st.wYear : st.wMonth;
+  int p2 = order[0] == '1' ? st.wMonth : order[0] == '2' ? st.wMonth : st.wDay;
+  int p3 = order[0] == '2' ? st.wDay : st.wYear;
+  unsigned long long size = (static_cast<unsigned long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+  char line[160];
+  snprintf(line, sizeof line, "%-17s %20llu %02d%c%02d%c%02d %02d%c%02d%c%02d", label, size, p1,
+           sep[0], p2, sep[0], p3, st.wHour, timeSep[0], st.wMinute, timeSep[0], st.wSecond);
+  return line;
+}
+
+enum class Overwrite { Yes, Skip, Append, Cancel };
+
+// FAR's question when the target exists (copy.cpp's AskOverwrite), 68 by 13 in warning colours.
+Overwrite AskOverwrite(ModalHost& host, const std::string& source, const std::string& target) {
+  const unsigned sep = DIF_BOXCOLOR | DIF_SEPARATOR;
+  std::vector<DialogItem> d = {
+      Item(DI_DOUBLEBOX, 3, 1, 64, "Warning"),
+      Item(DI_TEXT, 5, 2, 62, "File already exists"),
+      Item(DI_EDIT, 5, 3, 62, target),
+      Item(DI_TEXT, 3, 4, 0, "", sep),
+      Item(DI_BUTTON, 5, 5, 62, FileLine("&New", source), DIF_NOBRACKETS),
+      Item(DI_BUTTON, 5, 6, 62, FileLine("E&xisting", target), DIF_NOBRACKETS),
+      Item(DI_TEXT, 3, 7, 0, "", sep),
+      Item(DI_CHECKBOX, 5, 8, 0, "&Remember choice"),
+      Item(DI_TEXT, 3, 9, 0, "", sep),
+      Item(DI_BUTTON, 0, 10, 0, "&Overwrite", DIF_CENTERGROUP),
+      Item(DI_BUTTON, 0, 10, 0, "&Skip", DIF_CENTERGROUP),
+      Item(DI_BUTTON, 0, 10, 0, "A&ppend", DIF_CENTERGROUP),
+      Item(DI_BUTTON, 0, 10, 0, "&Cancel", DIF_CENTERGROUP),
+  };
+  d[0].y2 = 11;
+  d[1].centreText = true;
+  d[2].readOnly = d[2].textColour = true, d[2].unchanged = false;
+  d[4].noClose = d[5].noClose = true;  // FAR shows the file in its viewer
+  d[7].focus = true;
+  d[9].defaultButton = true;
+  DialogSpec spec;
+  spec.width = 68, spec.height = 13, spec.warning = true;
+  switch (RunDialog(host, d, spec)) {
+    case 9:
+      return Overwrite::Yes;
+    case 10:
+      return Overwrite::Skip;
+    case 11:
+      return Overwrite::Append;
+    default:
+      return Overwrite::Cancel;
+  }
+}
+
+bool AppendFile(const std::string& source, const std::string& target) {
+  HANDLE in = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                          nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  HANDLE out = CreateFileA(target.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  bool ok = out != INVALID_HANDLE_VALUE;
+  char buf[4096];
+  DWORD got = 0, put = 0;
+  while (ok && ReadFile(in, buf, sizeof buf, &got, nullptr) && got)
+    ok = WriteFile(out, buf, got, &put, nullptr) && put == got;
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  CloseHandle(in);
+  return ok;
+}
+
+// A folder copied with everything in it.
+bool CopyTree(const std::string& source, const std::string& target) {
+  if (!CreateDirectoryA(target.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return false;
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA(JoinPath(source, "*").c_str(), &d);
+  bool ok = true;
+  if (h == INVALID_HANDLE_VALUE) return true;
+  do {
+    if (!strcmp(d.cFileName, ".") || !strcmp(d.cFileName, "..")) continue;
+    std::string from = JoinPath(source, d.cFileName), to = JoinPath(target, d.cFileName);
+    bool folder = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ok = (folder ? CopyTree(from, to) : CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE) && ok;
+  } while (FindNextFileA(h, &d));
+  FindClose(h);
+  return ok;
+}
+
+// The copy or move itself, after FAR's question when the target is there already.
+bool Transfer(ModalHost& host, bool move, const std::string& source, const std::string& target) {
+  DWORD a = GetFileAttributesA(target.c_str());
+  Overwrite answer = Overwrite::Yes;
+  bool exists = a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+  if (exists && lstrcmpiA(source.c_str(), target.c_str()) == 0) {
+    MessageCall box;  // FAR's box, and nothing is copied
+    box.flags = FMSG_WARNING | FMSG_DOWN;
+    box.items = {"Error", "Cannot copy the file", source, "onto itself", "OK"};
+    box.buttonsNumber = 1;
+    ShowMessage(host, box);
+    return true;
+  }
+  if (exists) answer = AskOverwrite(host, source, target);
+  if (answer == Overwrite::Skip || answer == Overwrite::Cancel) return true;
+  if (IsFolder(source))
+    return move ? MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED) != FALSE
+                : CopyTree(source, target);
+  if (answer == Overwrite::Append)
+    return AppendFile(source, target) && (!move || DeleteFileA(source.c_str()));
+  if (!move) return CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
+  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) !=
+         FALSE;
+}
+
 std::string Trimmed(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
   if (text.size() > 1 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
@@ -168,8 +290,7 @@ bool RunFileOp(ModalHost& host, FileOp op, const FileOpSource& source,
   bool rooted = target.size() > 1 && (target[1] == ':' || target[0] == '\\');
   if (!rooted) target = JoinPath(ParentOf(source.path), target);
   if (IsFolder(target) || target.back() == '\\') target = JoinPath(target, NameOf(source.path));
-  bool ok = !move ? CopyFileA(source.path.c_str(), target.c_str(), TRUE) != FALSE
-                  : MoveFileA(source.path.c_str(), target.c_str()) != FALSE;
+  bool ok = Transfer(host, move, source.path, target);
   if (!ok) Fail(host, move ? "move" : "copy", source.name);
-  return ok;
+  return true;
 }

@@ -103,6 +103,15 @@ expect("${s}" "Alt+N cancels the copy" LACKS "═ Copy ═" "║║msg001\\.msg"
 screen("${hot}" 16 s)
 expect("${s}" "Tab passes over the radio buttons not chosen" HAS "║ \\[x\\] Copy contents of symbolic links")
 
+# --- A copy onto a file that is there: FAR's warning; its hot key P appends.
+run_demo(again --script "${open} Down Enter Down F5 Enter F5 Enter \"p\" Tab End F10")
+screen("${again}" 13 s)
+expect("${s}" "overwrite question" HAS "═ Warning ═" "║ +File already exists +║" "║ C:\\\\Quenby\\\\msg001\\.msg +║"
+       "║ New +104 03/01/2024 10:00:00 +║" "║ Existing +104 03/01/2024 10:00:00 +║"
+       "\\[ Overwrite \\]  \\[ Skip \\]  \\[ Append \\]  \\[ Cancel \\]")
+screen("${again}" 16 s)
+expect("${s}" "appended" HAS "║msg001\\.msg +208 " LACKS "Warning")
+
 # --- F6 in a folder view moves the file to the other panel's folder; F8 on FAR's own panel asks
 # once more for a folder that is not empty, and Esc there keeps it.
 run_demo(move --script "${open} Down Enter Down F6 Enter Tab Down Down F8 Enter Esc F10 Esc F10")
