@@ -170,7 +170,8 @@ bool Demo::Quit() {
   if (ShowMessage(*this, box) != 0) return false;
   bool kept = false;
   if (FarHost::Panel* p = Active()) kept = p->ProcessEvent(FE_CLOSE, nullptr) != 0;
-  if (Passive() && !kept) OnPassiveSide([&] { kept = Active()->ProcessEvent(FE_CLOSE, nullptr) != 0; });
+  if (Passive() && !kept)
+    OnPassiveSide([&] { kept = Active()->ProcessEvent(FE_CLOSE, nullptr) != 0; });
   return !kept;
 }
 

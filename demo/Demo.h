@@ -52,7 +52,9 @@ class Demo : public ModalHost {
     FarHost::Panel* p = host_.activePanel;
     return p && !p->closed ? p : nullptr;
   }
-  FarHost::Panel* Passive() { return otherPlugin_ && !otherPlugin_->closed ? otherPlugin_ : nullptr; }
+  FarHost::Panel* Passive() {
+    return otherPlugin_ && !otherPlugin_->closed ? otherPlugin_ : nullptr;
+  }
   void SwapSides();
   template <class F>
   void OnPassiveSide(F call) {  // a call to the passive plugin panel, the host seeing its side

@@ -18,8 +18,7 @@ const Palette Warning{0x4F, 0x4E, 0x4F, 0x70, 0x7E, 0x48};
 const WORD EditText = 0x30, EditUnchanged = 0x38, EditDisabled = 0x38;
 
 bool IsEdit(int type) {
-  return type == DI_EDIT || type == DI_FIXEDIT || type == DI_PSWEDIT ||
-         type == DialogItem::Combo;
+  return type == DI_EDIT || type == DI_FIXEDIT || type == DI_PSWEDIT || type == DialogItem::Combo;
 }
 
 bool Focusable(const DialogItem& it) {
@@ -130,7 +129,10 @@ void DrawItem(Screen& s, const DialogItem& it, int ox, int oy, int w, const Pale
       break;
     }
     case DI_BUTTON:
-      PutHot(s, x, y, ButtonText(it), it.focus ? pal.focusedButton : it.disabled ? pal.disabled : pal.button,
+      PutHot(s, x, y, ButtonText(it),
+             it.focus      ? pal.focusedButton
+             : it.disabled ? pal.disabled
+                           : pal.button,
              it.focus ? pal.focusedHot : hot, plain);
       break;
     case DI_EDIT:

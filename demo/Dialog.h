@@ -18,9 +18,9 @@ struct DialogItem {
   bool defaultButton = false;
   std::string data;  // OEM text; '&' marks the hot key unless DIF_SHOWAMPERSAND
   bool disabled = false;
-  bool history = false;  // an edit with a history list: FAR draws its arrow
-  bool noClose = false;  // a button that does not close the dialog (FAR's DIF_BTNNOCLOSE)
-  bool unchanged = true;  // an edit's text not typed over yet (FAR's "clear flag")
+  bool history = false;     // an edit with a history list: FAR draws its arrow
+  bool noClose = false;     // a button that does not close the dialog (FAR's DIF_BTNNOCLOSE)
+  bool unchanged = true;    // an edit's text not typed over yet (FAR's "clear flag")
   bool readOnly = false;    // an edit that takes no typing
   bool textColour = false;  // an edit drawn in the dialog's text colour (a name in a warning)
   bool centreText = false;  // a text centred between x1 and x2 (FAR's DIF_CENTERTEXT)

@@ -39,7 +39,8 @@ enum { Target = 2, CopyButton = 16 };
 // its title, its first line and the name of its first button.
 std::vector<DialogItem> CopyDialog(bool move, const std::string& name, const std::string& target) {
   const unsigned sep = DIF_BOXCOLOR | DIF_SEPARATOR;
-  std::string source = (move ? "Rename or move \"" : "Copy \"") + TruncPath(name, 33).substr(0, 55) + "\"";
+  std::string source =
+      (move ? "Rename or move \"" : "Copy \"") + TruncPath(name, 33).substr(0, 55) + "\"";
   source = source.substr(0, 65);
   std::vector<DialogItem> d = {
       Item(DI_DOUBLEBOX, 3, 1, 72, move ? "Rename/Move" : "Copy"),
@@ -127,8 +128,10 @@ bool ConfirmDelete(ModalHost& host, const FileOpSource& source) {
   if (!folder || !FolderHasContent(source.path)) return true;
   MessageCall warn;
   warn.flags = FMSG_WARNING | FMSG_DOWN;
-  warn.items = {"Delete folder", "The following folder will be deleted:", source.path,
-                "&Delete", "&All", "&Skip", "&Cancel"};
+  warn.items = {"Delete folder", "The following folder will be deleted:",
+                source.path,     "&Delete",
+                "&All",          "&Skip",
+                "&Cancel"};
   warn.buttonsNumber = 4;
   int answer = ShowMessage(host, warn);
   return answer == 0 || answer == 1;
@@ -158,7 +161,8 @@ std::string FileLine(const char* label, const std::string& path) {
   int p1 = order[0] == '1' ? st.wDay : order[0] == '2' ? st.wYear : st.wMonth;
   int p2 = order[0] == '1' ? st.wMonth : order[0] == '2' ? st.wMonth : st.wDay;
   int p3 = order[0] == '2' ? st.wDay : st.wYear;
-  unsigned long long size = (static_cast<unsigned long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+  unsigned long long size =
+      (static_cast<unsigned long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
   char line[160];
   snprintf(line, sizeof line, "%-17s %20llu %02d%c%02d%c%02d %02d%c%02d%c%02d", label, size, p1,
            sep[0], p2, sep[0], p3, st.wHour, timeSep[0], st.wMinute, timeSep[0], st.wSecond);
@@ -259,13 +263,14 @@ bool Transfer(ModalHost& host, bool move, const std::string& source, const std::
   if (answer == Overwrite::Append)
     return AppendFile(source, target) && (!move || DeleteFileA(source.c_str()));
   if (!move) return CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
-  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) !=
-         FALSE;
+  return MoveFileExA(source.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
 }
 
 std::string Trimmed(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
-  if (text.size() > 1 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+  if (text.size() > 1 && text.front() == '"' && text.back() == '"')
+    text = text.substr(1, text.size() - 2);
   return text;
 }
 

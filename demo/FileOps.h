@@ -9,8 +9,8 @@ enum class FileOp { Copy, Move, Rename, Delete };
 
 // The file or folder a panel's cursor is on: the name the panel shows, its full path.
 struct FileOpSource {
-  std::string name;  // as FAR names it in its boxes (a plugin's item name, or the file's)
-  std::string path;  // full path on disk
+  std::string name;    // as FAR names it in its boxes (a plugin's item name, or the file's)
+  std::string path;    // full path on disk
   std::string folder;  // the source panel's folder ("" for a plugin's panel)
 };
 
