@@ -153,11 +153,17 @@ int ShowMenu(ModalHost& host, const MenuSpec& menu) {
     // FAR's VMenu: MaxLength (at most ScrX - 8) plus two blanks and the frame on either side,
     // X1 = (ScrX - MaxLength - 4) / 2.
     const int maxLength = std::min(textWidth, s.W - 9);
-    const int fw = maxLength + 5, fh = n + 2;
-    const int x1 = menu.x < 0 ? (s.W - fw) / 2 : menu.x;
-    const int y1 = menu.y < 0 ? (s.H - 1 - fh) / 2 : menu.y;
-    const int x2 = x1 + fw - 1, y2 = y1 + fh - 1;
-    WindowBackground(s, x1 - 2, y1 - 1, x2 + 2, y2 + 1, Color::Menu);
+    const int fw = maxLength + 5, fh = n + 2, scrX = s.W - 1;
+    int x1 = menu.x < 0 ? (s.W - fw) / 2 : menu.x, x2 = x1 + fw - 1;
+    if (menu.x >= 0 && x2 > scrX - 4 + (menu.shortBox ? 2 : 0)) {  // FAR moves it left
+      x1 += scrX - 4 - x2, x2 = scrX - 4;
+      if (x1 < 2) x1 = 2, x2 = scrX - 2;
+    }
+    const int y1 = menu.y < 0 ? (s.H - 1 - fh) / 2 : menu.y, y2 = y1 + fh - 1;
+    if (menu.shortBox)
+      WindowBackground(s, x1, y1, x2, y2, Color::Menu);
+    else
+      WindowBackground(s, x1 - 2, y1 - 1, x2 + 2, y2 + 1, Color::Menu);
     s.Frame(x1, y1, x2, y2, Color::Menu, true);
     PutTitle(s, x1, x2, y1, menu.title, Color::Menu);
     PutTitle(s, x1, x2, y2, menu.bottom, Color::Menu);
@@ -170,7 +176,8 @@ int ShowMenu(ModalHost& host, const MenuSpec& menu) {
         continue;
       }
       bool sel = i == focus;
-      s.Put(x1 + 1, y, L"  " + Fit(lines[i].text, maxLength) + L" ",
+      bool checked = i < static_cast<int>(menu.checked.size()) && menu.checked[i];
+      s.Put(x1 + 1, y, (checked ? L"\x221A " : L"  ") + Fit(lines[i].text, maxLength) + L" ",
             sel ? Color::MenuSelected : Color::Menu);
       if (lines[i].hot >= 0)
         s.Paint(x1 + 3 + lines[i].hot, y, 1, sel ? Color::MenuSelectedHotkey : Color::MenuHotkey);
@@ -181,6 +188,8 @@ int ShowMenu(ModalHost& host, const MenuSpec& menu) {
     if (k.vk == VK_ESCAPE || k.vk == VK_F10) return -1;
     if (k.vk == VK_RETURN) return n ? focus : -1;
     if (k.vk == VK_F4 && menu.f4Item && n) return *menu.f4Item = focus, -1;
+    if ((k.vk == VK_LEFT || k.vk == VK_RIGHT) && menu.side)
+      return *menu.side = k.vk == VK_LEFT ? -1 : 1, -1;
     int step = k.vk == VK_UP ? -1 : k.vk == VK_DOWN ? 1 : 0;
     if (k.vk == VK_HOME) focus = 0, step = 0;
     if (k.vk == VK_END) focus = n - 1, step = 0;

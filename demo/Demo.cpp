@@ -8,6 +8,7 @@
 #include "FileOps.h"
 #include "HelpViewer.h"
 #include "Layout.h"
+#include "MenuBar.h"
 #include "PanelDraw.h"
 #include "PluginMenus.h"
 #include "Viewer.h"
@@ -175,6 +176,34 @@ bool Demo::Quit() {
   return !kept;
 }
 
+// FAR's menu bar, and the few of its commands the demo carries out, as their keys do.
+void Demo::MenuBar() {
+  auto mode = [](FarHost::Panel* p) {
+    char m = p ? p->info.startPanelMode : 0;
+    return m >= '0' && m <= '9' ? m - '0' : 2;  // FAR's own panels start in the medium mode
+  };
+  int active = mode(Active()), passive = mode(Passive());
+  BarChoice c = ShowMenuBar(*this, !leftActive_, leftActive_ ? active : passive,
+                            leftActive_ ? passive : active);
+  auto press = [this](WORD vk) {
+    Key k;
+    k.kind = Key::Press, k.vk = vk;
+    if (FarHost::Panel* p = Active()) return void(PanelKey(*p, k));
+    FileKey(k);
+  };
+  if ((c.menu == LeftMenu || c.menu == RightMenu) && c.item == ChangeDrive) {
+    if ((c.menu == LeftMenu) != leftActive_) SwapSides();  // that panel's disks menu
+    DisksMenu();
+  } else if (c.menu == FilesMenu) {
+    WORD keys[] = {VK_F3, 0, VK_F5, VK_F6, 0, VK_F8};
+    if (c.item >= 0 && c.item < 6 && keys[c.item]) press(keys[c.item]);
+  } else if (c.menu == CommandsMenu && c.item == PluginCommands) {
+    PluginsMenu();
+  } else if (c.menu == OptionsMenu && c.item == PluginsConfiguration) {
+    ConfigMenu();
+  }
+}
+
 void Demo::SwapSides() {
   std::swap(host_.filePanel, other_);
   std::swap(host_.activePanel, otherPlugin_);
@@ -255,7 +284,7 @@ bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   if (k.Is(VK_F10)) return keepGoing = !Quit(), true;
   if (k.Is(VK_TAB)) return SwapSides(), true;  // the other panel becomes the active one
   if (k.Is(VK_F11)) return PluginsMenu(), true;
-  if (k.Is(VK_F9)) return ConfigMenu(), true;
+  if (k.Is(VK_F9)) return MenuBar(), true;
   if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(), true;
   if (k.Is(VK_F9, PKF_ALT | PKF_SHIFT)) {
     if (Active())

@@ -67,6 +67,7 @@ class Demo : public ModalHost {
   std::wstring KeyLabel(int fkey);
   void PluginsMenu();
   void ConfigMenu();
+  void MenuBar();
   void DisksMenu();
   void WorldEvent(const Key& k);
   bool CommonKey(const Key& k, bool& keepGoing);

@@ -162,6 +162,19 @@ expect("${s}" "the hot key in the menu" HAS "║  x  Quenby +║" "═ Plugin co
 screen("${hotkey}" 5 s)
 expect("${s}" "opened by its hot key" HAS "═ C:\\\\Quenby\\\\LIST\\.VFS ═" LACKS "Plugin commands")
 
+# --- F9: FAR's menu bar; O drops Options down, its "Plugins configuration" opens that menu.
+run_demo(bar --script "F9 \"o\" Down Down Down Down Enter Esc F10")
+screen("${bar}" 1 s)
+expect("${s}" "menu bar" HAS "\n    Left    Files    Commands    Options    Right *\n" LACKS "System settings")
+screen("${bar}" 2 s)
+expect("${s}" "Options dropped down" HAS "\n    Left    Files    Commands    Options    Right *\n[^\n]*╔(═)+╗"
+       "║  Plugins configuration +║" "║  Save setup +Shift-F9 ║")
+screen("${bar}" 7 s)
+expect("${s}" "the configuration menu from the bar" HAS "═ Plugins configuration ═" "║  Quenby +║"
+       LACKS "Save setup")
+screen("${bar}" 8 s)
+expect("${s}" "back at the panels" LACKS "Plugins configuration" "    Left    Files")
+
 # --- Tab makes the right panel active: Enter there changes its folder, the left one stays.
 run_demo(tab --script "Tab Down Down Enter F10")
 screen("${tab}" 4 s)
