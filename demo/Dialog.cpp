@@ -263,7 +263,7 @@ int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogSpec&
       if (spec.hasHelp) host.Help(spec.helpTopic);
       continue;
     }
-    if (k.Is(VK_ESCAPE) || k.Is(VK_F10)) return -1;
+    if (k.Is(VK_ESCAPE) || (k.Is(VK_F10) && !spec.f10Taken)) return -1;
     if (k.Is(VK_RETURN) || k.Is(VK_RETURN, PKF_CONTROL)) {
       int chosen = it.type == DI_BUTTON && k.control == 0 ? focus : DefaultButton(items);
       if (chosen < 0) chosen = focus;

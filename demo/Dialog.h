@@ -34,6 +34,7 @@ struct DialogSpec {
   bool warning = false;  // FAR's warning colours (white on red)
   std::string helpTopic;
   bool hasHelp = false;
+  bool f10Taken = false;  // F10 is the dialog's own key (the copy dialog's tree), not Esc
 };
 
 // The dialog drawn over `s` (groups centred first); the rectangle it took is returned.

@@ -289,6 +289,7 @@ bool RunFileOp(ModalHost& host, FileOp op, const FileOpSource& source,
   items[14].disabled = !IsFolder(source.path);  // FAR: no filter for a single file
   DialogSpec spec;
   spec.width = 76, spec.height = 16;
+  spec.f10Taken = true;  // FAR opens its folder tree, which the demo does not have
   if (RunDialog(host, items, spec) != CopyButton) return false;
   std::string target = Trimmed(items[Target].data);
   if (target.empty()) return false;
