@@ -192,8 +192,7 @@ void Demo::MenuBar() {
     FileKey(k);
   };
   if ((c.menu == LeftMenu || c.menu == RightMenu) && c.item == ChangeDrive) {
-    if ((c.menu == LeftMenu) != leftActive_) SwapSides();  // that panel's disks menu
-    DisksMenu();
+    DisksMenu(c.menu == RightMenu);
   } else if (c.menu == FilesMenu) {
     WORD keys[] = {VK_F3, 0, VK_F5, VK_F6, 0, VK_F8};
     if (c.item >= 0 && c.item < 6 && keys[c.item]) press(keys[c.item]);
@@ -210,7 +209,8 @@ void Demo::SwapSides() {
   leftActive_ = !leftActive_;
 }
 
-void Demo::DisksMenu() {
+// FAR's disks menu of one panel (Alt+F1 the left, Alt+F2 the right), placed over that panel.
+void Demo::DisksMenu(bool right) {
   host_.GetPluginInfo();
   MenuSpec m;
   m.title = L"Drive";
@@ -244,21 +244,25 @@ void Demo::DisksMenu() {
     std::wstring hot = digit > 0 && digit < 10 ? L"&" + std::to_wstring(digit) + L": " : L"   ";
     m.items.push_back(hot + FromOem(pi.diskMenuStrings[i]));
   }
-  Rect panel = PanelRect(Screen(term_.Width(), term_.Height()), !leftActive_);
+  Rect panel = PanelRect(Screen(term_.Width(), term_.Height()), right);
   int count = static_cast<int>(roots.size() + pi.diskMenuStrings.size());
   m.x = panel.x1 + 5;
   m.y = std::max(1, (term_.Height() - (count + 5)) / 2);
   int i = ShowMenu(*this, m);
   if (i < 0) return;
-  if (FarHost::Panel* p = Active())
-    if (!p->Close()) return;
-  if (i < static_cast<int>(roots.size())) {
-    host_.filePanel.curDir = roots[i];
-    host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
-    LoadFolder(host_.filePanel);
-  } else if (i > static_cast<int>(roots.size())) {
-    host_.OpenPlugin(OPEN_DISKMENU, i - static_cast<int>(roots.size()) - 1);
+  const bool passive = right == leftActive_;  // FAR changes that panel and leaves the focus
+  if (passive) SwapSides();
+  FarHost::Panel* p = Active();
+  if (!p || p->Close()) {
+    if (i < static_cast<int>(roots.size())) {
+      host_.filePanel.curDir = roots[i];
+      host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
+      LoadFolder(host_.filePanel);
+    } else if (i > static_cast<int>(roots.size())) {
+      host_.OpenPlugin(OPEN_DISKMENU, i - static_cast<int>(roots.size()) - 1);
+    }
   }
+  if (passive) SwapSides();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -285,7 +289,8 @@ bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   if (k.Is(VK_TAB)) return SwapSides(), true;  // the other panel becomes the active one
   if (k.Is(VK_F11)) return PluginsMenu(), true;
   if (k.Is(VK_F9)) return MenuBar(), true;
-  if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(), true;
+  if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(false), true;
+  if (k.Is(VK_F2, PKF_ALT)) return DisksMenu(true), true;
   if (k.Is(VK_F9, PKF_ALT | PKF_SHIFT)) {
     if (Active())
       host_.Configure(0);  // on a plugin panel: that plugin's configuration at once

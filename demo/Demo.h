@@ -68,7 +68,7 @@ class Demo : public ModalHost {
   void PluginsMenu();
   void ConfigMenu();
   void MenuBar();
-  void DisksMenu();
+  void DisksMenu(bool right);
   void WorldEvent(const Key& k);
   bool CommonKey(const Key& k, bool& keepGoing);
   bool PanelKey(FarHost::Panel& p, const Key& k);

@@ -152,6 +152,16 @@ run_demo(disks --script "AltF1 \"1\" F10")
 screen("${disks}" 2 s)
 expect("${s}" "opened from the disks menu" HAS "═ C:\\\\Quenby\\\\LIST\\.VFS ═" "8About")
 
+# --- Alt+F2 is the right panel's disks menu: the plugin opens there, the left panel keeps the focus.
+run_demo(disks2 --script "AltF2 \"1\" Tab F10")
+screen("${disks2}" 1 s)
+expect("${s}" "the right panel's disks menu" HAS "│ +╔(═)+ Drive (═)+╗   ║\n"
+       "\n║Notes +│ +║║Notes ")
+screen("${disks2}" 2 s)
+expect("${s}" "opened on the right" HAS "╗╔(═)+ C:\\\\Quenby\\\\LIST\\.VFS ═" "\nC:\\\\Quenby>\n" "5Copy")
+screen("${disks2}" 3 s)
+expect("${s}" "Tab to it" HAS "8About" "\nC:\\\\Quenby>\n")
+
 # --- F4 in the plugins menu assigns the item a hot key, which then opens it.
 run_demo(hotkey --script "F11 F4 \"x\" Enter \"x\" F10")
 screen("${hotkey}" 2 s)
