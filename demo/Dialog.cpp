@@ -37,10 +37,9 @@ int ShownLength(const DialogItem& it, const std::string& text) {
 }
 
 // FAR's HiText: the character after '&' in the hot colour ("&&" is one '&'). Returns the width.
-int PutHot(Screen& s, int x, int y, const std::string& text, WORD attr, WORD hot, bool plain,
-           int maxLength = 1 << 20) {
+int PutHot(Screen& s, int x, int y, const std::string& text, WORD attr, WORD hot, bool plain) {
   int n = 0;
-  for (size_t i = 0; i < text.size() && n < maxLength; ++i, ++n) {
+  for (size_t i = 0; i < text.size(); ++i, ++n) {
     bool mark = !plain && text[i] == '&' && i + 1 < text.size();
     if (mark) ++i;
     s.Put(x + n, y, FromOem(text.substr(i, 1)), mark && text[i] != '&' ? hot : attr);
@@ -87,7 +86,8 @@ void DrawEdit(Screen& s, const DialogItem& it, int x, int y, const Palette& p) {
   int width = std::max(1, it.x2 - it.x1 + 1);
   std::wstring t = FromOem(it.data);
   if (it.type == DI_PSWEDIT) t.assign(t.size(), L'*');
-  if (static_cast<int>(t.size()) > width) t = t.substr(t.size() - width);
+  if (static_cast<int>(t.size()) > width)  // the cursor at the end of a focused one
+    t = it.focus ? t.substr(t.size() - width) : t.substr(0, width);
   WORD attr = it.textColour ? p.text : it.disabled ? EditDisabled : EditText;
   s.Put(x, y, Fit(L"", width), attr);
   bool grey = it.disabled || (it.unchanged && it.type != DI_FIXEDIT);
