@@ -392,6 +392,11 @@ bool Demo::FileKey(const Key& k) {
       default:
         break;
     }
+  if (k.Is(VK_F7)) {  // the cursor goes to the folder made
+    std::string made = MakeFolder(*this, f.curDir, lastFolder_);
+    if (!made.empty()) LoadFolder(f, made);
+    if (!made.empty()) LoadFolder(other_);
+  }
   if (cur.name != ".." && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
     FileOperation(k, cur.name, full, FarHost::PanelDirectory(f.curDir));
   f.currentItem = std::max(0, std::min(f.currentItem, static_cast<int>(f.items.size()) - 1));

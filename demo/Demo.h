@@ -44,6 +44,7 @@ class Demo : public ModalHost {
   unsigned held_ = 0;
   bool quit_ = false;
   PluginHotKeys hotKeys_;
+  std::string lastFolder_;           // FAR's history of "Make folder"
   std::optional<Screen> shown_;      // the screen shown last
   std::optional<Screen> underHelp_;  // what the help window covers (a box, a dialog...)
   DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;

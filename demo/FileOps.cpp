@@ -1,5 +1,5 @@
-// FAR's copy and move dialog (far/copy.cpp), its delete boxes (far/delete.cpp) and the
-// operations on the real files behind them.
+// FAR's copy and move dialog (far/copy.cpp), its delete boxes (far/delete.cpp), its make folder
+// dialog (far/mkdir.cpp) and the operations on the real files behind them.
 #include "FileOps.h"
 
 #include <windows.h>
@@ -299,4 +299,51 @@ bool RunFileOp(ModalHost& host, FileOp op, const FileOpSource& source,
   bool ok = Transfer(host, move, source.path, target);
   if (!ok) Fail(host, move ? "move" : "copy", source.name);
   return true;
+}
+
+std::string MakeFolder(ModalHost& host, const std::string& folder, std::string& last) {
+  // stddlg.cpp's GetString with a check box and buttons: 76 by 10.
+  const unsigned sep = DIF_BOXCOLOR | DIF_SEPARATOR;
+  std::vector<DialogItem> d = {
+      Item(DI_DOUBLEBOX, 3, 1, 72, "Make folder"),
+      Item(DI_TEXT, 5, 2, 0, "Create the &folder"),
+      Item(DI_EDIT, 5, 3, 70, last),
+      Item(DI_TEXT, 0, 4, 0, "", sep),
+      Item(DI_CHECKBOX, 5, 5, 0, "Process &multiple names"),
+      Item(DI_TEXT, 0, 6, 0, "", sep),
+      Item(DI_BUTTON, 0, 7, 0, "OK", DIF_CENTERGROUP),
+      Item(DI_BUTTON, 0, 7, 0, "Cancel", DIF_CENTERGROUP),
+  };
+  d[0].y2 = 8;
+  d[2].focus = d[2].history = true;
+  d[6].defaultButton = true;
+  DialogSpec spec;
+  spec.width = 76, spec.height = 10;
+  if (RunDialog(host, d, spec) != 6) return "";
+  std::string names = Trimmed(d[2].data), first;
+  if (names.empty()) return "";
+  last = names;
+  std::vector<std::string> list;  // with "multiple names", a list split at ',' and ';'
+  size_t from = 0;
+  for (size_t i = 0; d[4].selected && i <= names.size(); ++i)
+    if (i == names.size() || names[i] == ',' || names[i] == ';')
+      list.push_back(Trimmed(names.substr(from, i - from))), from = i + 1;
+  if (list.empty()) list.push_back(names);
+  for (std::string name : list) {
+    if (name.empty()) continue;
+    while (!name.empty() && (name.back() == '\\' || name.back() == '/')) name.pop_back();
+    std::string path = JoinPath(folder, name);
+    for (size_t i = path.find('\\', 3); i != std::string::npos; i = path.find('\\', i + 1))
+      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);  // the folders on the way
+    if (!CreateDirectoryA(path.c_str(), nullptr)) {
+      MessageCall box;
+      box.flags = FMSG_WARNING | FMSG_DOWN;
+      box.items = {"Error", "Cannot create the folder", name, "Cancel"};
+      box.buttonsNumber = 1;
+      ShowMessage(host, box);
+      continue;
+    }
+    if (first.empty()) first = name.substr(0, name.find('\\'));
+  }
+  return first;
 }

@@ -1,4 +1,5 @@
-// FAR's copy, move, rename and delete on real files: FAR's dialog or box, then the operation.
+// FAR's copy, move, rename, delete and make folder on real files: FAR's dialog or box, then the
+// operation.
 #pragma once
 
 #include <string>
@@ -18,3 +19,7 @@ struct FileOpSource {
 // move goes to `otherFolder`, the other panel's folder. True when something changed on disk.
 bool RunFileOp(ModalHost& host, FileOp op, const FileOpSource& source,
                const std::string& otherFolder);
+
+// FAR's "Make folder" (F7, mkdir.cpp): the name asked, the folder made in `folder` (folders on
+// the way too). Returns the name made ("" when none); `last` is the name FAR's history offers.
+std::string MakeFolder(ModalHost& host, const std::string& folder, std::string& last);

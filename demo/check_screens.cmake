@@ -103,6 +103,17 @@ expect("${s}" "Alt+N cancels the copy" LACKS "═ Copy ═" "║║msg001\\.msg"
 screen("${hot}" 16 s)
 expect("${s}" "Tab passes over the radio buttons not chosen" HAS "║ \\[x\\] Copy contents of symbolic links")
 
+# --- F7 on FAR's own panel: FAR's "Make folder"; the cursor goes to the folder made, and the
+# dialog offers that name the next time.
+run_demo(mkdir --script "F7 \"New\" Enter F7 Esc F10")
+screen("${mkdir}" 1 s)
+expect("${s}" "make folder dialog" HAS "═ Make folder ═" "║ Create the folder +║" "║ +↓║"
+       "║ \\[ \\] Process multiple names +║" "║ +\\[ OK \\]  \\[ Cancel \\] +║")
+screen("${mkdir}" 5 s)
+expect("${s}" "folder made" HAS "\n║Mail +│ +║║Mail +│ +║\n║New +│" "\n║New +[0-9/]+ [0-9:]+ Folder|\n║New +Folder")
+screen("${mkdir}" 6 s)
+expect("${s}" "the name offered again" HAS "║ New +↓║")
+
 # --- A copy onto a file that is there: FAR's warning; its hot key P appends.
 run_demo(again --script "${open} Down Enter Down F5 Enter F5 Enter \"p\" Tab End F10")
 screen("${again}" 13 s)

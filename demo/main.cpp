@@ -29,9 +29,9 @@ void Usage() {
       "Keys: Up Down PgUp PgDn Home End Enter Esc Tab Space BS Del F1..F12, any of them with\n"
       "Ctrl/Alt/Shift in front (CtrlEnter, AltF1, AltShiftF9), \"text\" to type, Wait (FAR's idle\n"
       "event), Create:PATH[:SIZE] and Remove:PATH (a file below C:\\Quenby changes).\n"
-      "FAR's keys: F3 view, F5 copy, F6 move, Shift+F6 rename, F8 delete, Alt+F1/F2 disks menus,\n"
-      "F11 plugins menu, F9 FAR's menu bar, Alt+Shift+F9 configuration, F1 the plugin's help,\n"
-      "Tab the other panel, F10 quit (after FAR's question).\n"
+      "FAR's keys: F3 view, F5 copy, F6 move, Shift+F6 rename, F7 make folder, F8 delete,\n"
+      "Alt+F1/F2 disks menus, F11 plugins menu, F9 FAR's menu bar, Alt+Shift+F9 configuration,\n"
+      "F1 the plugin's help, Tab the other panel, F10 quit (after FAR's question).\n"
       "Without keys --play runs: %s\n",
       DefaultPlay);
 }
