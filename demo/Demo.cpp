@@ -194,7 +194,7 @@ void Demo::MenuBar() {
   if ((c.menu == LeftMenu || c.menu == RightMenu) && c.item == ChangeDrive) {
     DisksMenu(c.menu == RightMenu);
   } else if (c.menu == FilesMenu) {
-    WORD keys[] = {VK_F3, 0, VK_F5, VK_F6, 0, VK_F8};
+    WORD keys[] = {VK_F3, 0, VK_F5, VK_F6, VK_F7, VK_F8};
     if (c.item >= 0 && c.item < 6 && keys[c.item]) press(keys[c.item]);
   } else if (c.menu == CommandsMenu && c.item == PluginCommands) {
     PluginsMenu();

@@ -7,7 +7,7 @@
 enum BarMenu { LeftMenu, FilesMenu, CommandsMenu, OptionsMenu, RightMenu };
 
 // Items of the drop-down menus that the demo carries out (FAR's own order, separators counted);
-// the first six of Files are F3 to F8.
+// the first six of Files are F3 to F8 (F4, Edit, does nothing in the demo).
 enum BarItem {
   ChangeDrive = 19,         // Left and Right
   PluginCommands = 16,      // Commands
