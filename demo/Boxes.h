@@ -32,6 +32,10 @@ struct MenuSpec {
   int x = -1, y = -1;               // top left of the frame; -1 centres
   bool autoHighlight = false;       // FAR marks the first letter of items without a hot key
   int selected = 0;
+  int* f4Item = nullptr;  // when set, F4 ends the menu (-1) with the item it was pressed on here
+  int* side = nullptr;    // when set, Left and Right end the menu (-1), -1 or 1 here
+  bool shortBox = false;  // the frame alone, without the margin around it (a drop-down menu)
+  std::vector<bool> checked;  // FAR's check mark before an item
 };
-// FAR's menu: the item chosen with Enter, -1 on Esc.
+// FAR's menu: the item chosen with Enter or its hot key, -1 on Esc (or F4, see f4Item).
 int ShowMenu(ModalHost& host, const MenuSpec& menu);

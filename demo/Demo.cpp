@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "FilePanel.h"
+#include "DiskFolder.h"
+#include "FileOps.h"
 #include "HelpViewer.h"
 #include "Layout.h"
+#include "MenuBar.h"
 #include "PanelDraw.h"
+#include "PluginMenus.h"
 #include "Viewer.h"
 
 namespace {
@@ -27,7 +30,7 @@ PanelView FileView(FarHost::FilePanel& f, const Rect& r, bool active) {
   return v;
 }
 
-PanelView PluginView(FarHost::Panel& p, const Rect& r) {
+PanelView PluginView(FarHost::Panel& p, const Rect& r, bool active) {
   const OpenInfo& info = p.info;
   int mode =
       info.startPanelMode >= '0' && info.startPanelMode <= '9' ? info.startPanelMode - '0' : 2;
@@ -45,7 +48,7 @@ PanelView PluginView(FarHost::Panel& p, const Rect& r) {
   v.items = &p.items;
   v.current = p.currentItem;
   v.top = &p.topPanelItem;
-  v.active = true;
+  v.active = active;
   v.caseFold = !(info.flags & OPIF_SHOWPRESERVECASE);
   return v;
 }
@@ -88,7 +91,7 @@ void Demo::DrawPanels(Screen& s) {
   Rect active = PanelRect(s, !leftActive_), passive = PanelRect(s, leftActive_);
   std::string prompt;
   if (FarHost::Panel* p = Active()) {
-    PanelView v = PluginView(*p, active);
+    PanelView v = PluginView(*p, active, true);
     p->pageSize = PanelPage(active, v.columns);
     DrawPanel(s, active, v);
     prompt = p->info.curDir;  // FAR's prompt is the plugin's CurDir
@@ -96,7 +99,13 @@ void Demo::DrawPanels(Screen& s) {
     DrawPanel(s, active, FileView(host_.filePanel, active, true));
     prompt = FarHost::PanelDirectory(host_.filePanel.curDir);
   }
-  DrawPanel(s, passive, FileView(other_, passive, false));
+  if (FarHost::Panel* p = Passive()) {
+    PanelView v = PluginView(*p, passive, false);
+    p->pageSize = PanelPage(passive, v.columns);
+    DrawPanel(s, passive, v);
+  } else {
+    DrawPanel(s, passive, FileView(other_, passive, false));
+  }
   DrawCommandLine(s, prompt, host_.commandLine);
   DrawKeyBar(s, [this](int n) { return KeyLabel(n); });
   DrawClock(s);
@@ -146,32 +155,63 @@ void Demo::ChangeDirError(const std::string& text, const std::string& reason) {
 // FAR's menus
 
 void Demo::PluginsMenu() {
-  host_.GetPluginInfo();
-  MenuSpec m;
-  m.title = L"Plugin commands";
-  m.bottom = L"F4 - set hot key";
-  m.autoHighlight = true;
-  for (const std::string& s : host_.pluginInfo.pluginMenuStrings)
-    m.items.push_back(L"   " + FromOem(s));
-  int i = ShowMenu(*this, m);
+  int i = PluginCommandsMenu(*this, host_, hotKeys_);
   if (i < 0) return;
   if (FarHost::Panel* p = Active())
     if (!p->Close()) return;
   host_.OpenPlugin(OPEN_PLUGINSMENU, i);
 }
 
-void Demo::ConfigMenu() {
-  host_.GetPluginInfo();
-  MenuSpec m;
-  m.title = L"Plugins configuration";
-  m.autoHighlight = true;
-  for (const std::string& s : host_.pluginInfo.pluginConfigStrings)
-    m.items.push_back(L"   " + FromOem(s));
-  int i = ShowMenu(*this, m);
-  if (i >= 0) host_.Configure(i);
+void Demo::ConfigMenu() { PluginsConfigMenu(*this, host_, hotKeys_); }
+
+// FAR's question before it quits (manager.cpp); FE_CLOSE to the plugin panels, which may keep FAR.
+bool Demo::Quit() {
+  MessageCall box;
+  box.items = {"Quit", "Do you want to quit FAR?", "Yes", "No"};
+  box.buttonsNumber = 2;
+  if (ShowMessage(*this, box) != 0) return false;
+  bool kept = false;
+  if (FarHost::Panel* p = Active()) kept = p->ProcessEvent(FE_CLOSE, nullptr) != 0;
+  if (Passive() && !kept)
+    OnPassiveSide([&] { kept = Active()->ProcessEvent(FE_CLOSE, nullptr) != 0; });
+  return !kept;
 }
 
-void Demo::DisksMenu() {
+// FAR's menu bar, and the few of its commands the demo carries out, as their keys do.
+void Demo::MenuBar() {
+  auto mode = [](FarHost::Panel* p) {
+    char m = p ? p->info.startPanelMode : 0;
+    return m >= '0' && m <= '9' ? m - '0' : 2;  // FAR's own panels start in the medium mode
+  };
+  int active = mode(Active()), passive = mode(Passive());
+  BarChoice c = ShowMenuBar(*this, !leftActive_, leftActive_ ? active : passive,
+                            leftActive_ ? passive : active);
+  auto press = [this](WORD vk) {
+    Key k;
+    k.kind = Key::Press, k.vk = vk;
+    if (FarHost::Panel* p = Active()) return void(PanelKey(*p, k));
+    FileKey(k);
+  };
+  if ((c.menu == LeftMenu || c.menu == RightMenu) && c.item == ChangeDrive) {
+    DisksMenu(c.menu == RightMenu);
+  } else if (c.menu == FilesMenu) {
+    WORD keys[] = {VK_F3, 0, VK_F5, VK_F6, VK_F7, VK_F8};
+    if (c.item >= 0 && c.item < 6 && keys[c.item]) press(keys[c.item]);
+  } else if (c.menu == CommandsMenu && c.item == PluginCommands) {
+    PluginsMenu();
+  } else if (c.menu == OptionsMenu && c.item == PluginsConfiguration) {
+    ConfigMenu();
+  }
+}
+
+void Demo::SwapSides() {
+  std::swap(host_.filePanel, other_);
+  std::swap(host_.activePanel, otherPlugin_);
+  leftActive_ = !leftActive_;
+}
+
+// FAR's disks menu of one panel (Alt+F1 the left, Alt+F2 the right), placed over that panel.
+void Demo::DisksMenu(bool right) {
   host_.GetPluginInfo();
   MenuSpec m;
   m.title = L"Drive";
@@ -205,21 +245,25 @@ void Demo::DisksMenu() {
     std::wstring hot = digit > 0 && digit < 10 ? L"&" + std::to_wstring(digit) + L": " : L"   ";
     m.items.push_back(hot + FromOem(pi.diskMenuStrings[i]));
   }
-  Rect panel = PanelRect(Screen(term_.Width(), term_.Height()), !leftActive_);
+  Rect panel = PanelRect(Screen(term_.Width(), term_.Height()), right);
   int count = static_cast<int>(roots.size() + pi.diskMenuStrings.size());
   m.x = panel.x1 + 5;
   m.y = std::max(1, (term_.Height() - (count + 5)) / 2);
   int i = ShowMenu(*this, m);
   if (i < 0) return;
-  if (FarHost::Panel* p = Active())
-    if (!p->Close()) return;
-  if (i < static_cast<int>(roots.size())) {
-    host_.filePanel.curDir = roots[i];
-    host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
-    LoadFolder(host_.filePanel);
-  } else if (i > static_cast<int>(roots.size())) {
-    host_.OpenPlugin(OPEN_DISKMENU, i - static_cast<int>(roots.size()) - 1);
+  const bool passive = right == leftActive_;  // FAR changes that panel and leaves the focus
+  if (passive) SwapSides();
+  FarHost::Panel* p = Active();
+  if (!p || p->Close()) {
+    if (i < static_cast<int>(roots.size())) {
+      host_.filePanel.curDir = roots[i];
+      host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
+      LoadFolder(host_.filePanel);
+    } else if (i > static_cast<int>(roots.size())) {
+      host_.OpenPlugin(OPEN_DISKMENU, i - static_cast<int>(roots.size()) - 1);
+    }
   }
+  if (passive) SwapSides();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -242,10 +286,12 @@ void Demo::WorldEvent(const Key& k) {
 // Keys FAR takes before any panel sees them. False when the key is not one of them.
 bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   keepGoing = true;
-  if (k.Is(VK_F10)) return keepGoing = false, true;
+  if (k.Is(VK_F10)) return keepGoing = !Quit(), true;
+  if (k.Is(VK_TAB)) return SwapSides(), true;  // the other panel becomes the active one
   if (k.Is(VK_F11)) return PluginsMenu(), true;
-  if (k.Is(VK_F9)) return ConfigMenu(), true;
-  if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(), true;
+  if (k.Is(VK_F9)) return MenuBar(), true;
+  if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(false), true;
+  if (k.Is(VK_F2, PKF_ALT)) return DisksMenu(true), true;
   if (k.Is(VK_F9, PKF_ALT | PKF_SHIFT)) {
     if (Active())
       host_.Configure(0);  // on a plugin panel: that plugin's configuration at once
@@ -268,13 +314,16 @@ bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   return false;
 }
 
-void Demo::FileOperation(const Key& k, const std::string& path) {
+void Demo::FileOperation(const Key& k, const std::string& name, const std::string& path,
+                         const std::string& folder) {
   FileOp op = k.vk == VK_F5            ? FileOp::Copy
               : k.vk == VK_F8          ? FileOp::Delete
               : k.control == PKF_SHIFT ? FileOp::Rename
                                        : FileOp::Move;
-  if (!RunFileOp(*this, op, path, FarHost::PanelDirectory(other_.curDir))) return;
+  FileOpSource source{name, path, folder};
+  if (!RunFileOp(*this, op, source, FarHost::PanelDirectory(other_.curDir))) return;
   if (FarHost::Panel* p = Active()) p->Reread();
+  if (Passive()) OnPassiveSide([this] { Active()->Reread(); });
   LoadFolder(host_.filePanel);
   LoadFolder(other_);
 }
@@ -290,7 +339,7 @@ bool Demo::PanelKey(FarHost::Panel& p, const Key& k) {
   if (realFile && k.Is(VK_F3) && !cur->IsDirectory())
     ShowViewer(*this, term_.Width(), term_.Height(), name);
   else if (realFile && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
-    FileOperation(k, name);
+    FileOperation(k, name, name, FarHost::PanelDirectory(p.info.curDir));
   return true;
 }
 
@@ -302,11 +351,6 @@ bool Demo::FileKey(const Key& k) {
   if (n == 0) return true;
   const HostItem cur = f.items[f.currentItem];
   std::string full = JoinPath(f.curDir, cur.name);
-  if (k.Is(VK_TAB)) {  // the other panel becomes the active one
-    std::swap(f, other_);
-    leftActive_ = !leftActive_;
-    return true;
-  }
   if (k.Is(VK_RETURN, PKF_CONTROL) && cur.name != "..") {
     host_.commandLine +=
         (cur.name.find(' ') != std::string::npos ? "\"" + cur.name + "\"" : cur.name) + " ";
@@ -349,8 +393,13 @@ bool Demo::FileKey(const Key& k) {
       default:
         break;
     }
+  if (k.Is(VK_F7)) {  // the cursor goes to the folder made
+    std::string made = MakeFolder(*this, f.curDir, lastFolder_);
+    if (!made.empty()) LoadFolder(f, made);
+    if (!made.empty()) LoadFolder(other_);
+  }
   if (cur.name != ".." && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
-    FileOperation(k, full);
+    FileOperation(k, cur.name, full, FarHost::PanelDirectory(f.curDir));
   f.currentItem = std::max(0, std::min(f.currentItem, static_cast<int>(f.items.size()) - 1));
   return true;
 }
@@ -362,11 +411,30 @@ void Demo::AfterKey(size_t logMark) {
       host_.filePanel.currentItem = host_.filePanel.topPanelItem = 0;
 }
 
+// FAR's redraw of both panels: FE_REDRAW to a plugin panel, then its title, modes and key bar.
+void Demo::RedrawPlugins() {
+  auto redraw = [this] {
+    if (FarHost::Panel* p = Active()) p->ProcessEvent(FE_REDRAW, nullptr);
+    if (FarHost::Panel* p = Active()) p->GetOpenPluginInfo();
+  };
+  redraw();
+  if (Passive()) OnPassiveSide(redraw);
+}
+
+// FAR's idle event reaches the plugin panels on both sides.
+void Demo::Idle() {
+  auto idle = [this] {
+    size_t mark = host_.log.size();
+    if (FarHost::Panel* p = Active()) p->ProcessEvent(FE_IDLE, nullptr);
+    AfterKey(mark);
+  };
+  idle();
+  if (Passive()) OnPassiveSide(idle);
+}
+
 int Demo::Run() {
   for (;;) {
-    FarHost::Panel* p = Active();
-    if (p) p->ProcessEvent(FE_REDRAW, nullptr);  // FAR tells the plugin before each redraw,
-    if ((p = Active())) p->GetOpenPluginInfo();  // then asks for its title, modes and key bar
+    RedrawPlugins();
     if (!Active()) LoadFolder(host_.filePanel);
     LoadFolder(other_);
     Screen s = Background();
@@ -374,16 +442,14 @@ int Demo::Run() {
     if (term_.interactive) {  // FE_IDLE: 2 s after the last update, then every 1.3 s
       DWORD now = GetTickCount();
       DWORD due = lastIdle_ > lastUpdate_ ? lastIdle_ + 1300 : lastUpdate_ + 2000;
-      timeout = Active() ? (due > now ? due - now : 0) : 1000;
+      timeout = Active() || Passive() ? (due > now ? due - now : 0) : 1000;
     }
     Show(s);
     Key k = term_.Next(timeout);
     if (k.kind != Key::Idle || !term_.interactive) caption_ = k.name;
     if (k.kind == Key::End || quit_) return 0;
-    size_t mark = host_.log.size();
     if (k.kind == Key::Idle) {
-      if ((p = Active())) p->ProcessEvent(FE_IDLE, nullptr);
-      AfterKey(mark);
+      Idle();
       lastIdle_ = GetTickCount();
       continue;
     }
@@ -392,8 +458,10 @@ int Demo::Run() {
       WorldEvent(k);
       continue;
     }
+    size_t mark = host_.log.size();
     held_ = k.control;  // a window the key opens keeps the key bar of these modifiers beneath
-    bool going = (p = Active()) ? PanelKey(*p, k) : FileKey(k);
+    FarHost::Panel* p = Active();
+    bool going = p ? PanelKey(*p, k) : FileKey(k);
     held_ = 0;
     AfterKey(mark);
     if (!going || quit_) return 0;

@@ -6,6 +6,7 @@
 
 #include "Boxes.h"
 #include "FarHost.h"
+#include "PluginMenus.h"
 #include "Screen.h"
 #include "World.h"
 
@@ -32,15 +33,18 @@ class Demo : public ModalHost {
   Terminal& term_;
   const World& world_;
   std::string pluginFolder_, language_;
-  // FAR's passive panel. The host's file panel is the active side's; Tab swaps the two (on FAR's
-  // own panels: a plugin panel stays active until it closes).
+  // FAR's passive side: its file panel and the plugin panel over it, if any. The host's file
+  // panel and plugin panel are the active side's; Tab swaps the two sides.
   FarHost::FilePanel other_;
+  FarHost::Panel* otherPlugin_ = nullptr;
   bool leftActive_ = true;
   std::string caption_ = "start";
   // Modifiers of the key being handled: FAR does not redraw the key bar under a window, so it
   // keeps the labels of the modifiers held when the window opened.
   unsigned held_ = 0;
   bool quit_ = false;
+  PluginHotKeys hotKeys_;
+  std::string lastFolder_;           // FAR's history of "Make folder"
   std::optional<Screen> shown_;      // the screen shown last
   std::optional<Screen> underHelp_;  // what the help window covers (a box, a dialog...)
   DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;
@@ -49,15 +53,30 @@ class Demo : public ModalHost {
     FarHost::Panel* p = host_.activePanel;
     return p && !p->closed ? p : nullptr;
   }
+  FarHost::Panel* Passive() {
+    return otherPlugin_ && !otherPlugin_->closed ? otherPlugin_ : nullptr;
+  }
+  void SwapSides();
+  template <class F>
+  void OnPassiveSide(F call) {  // a call to the passive plugin panel, the host seeing its side
+    SwapSides();
+    call();
+    SwapSides();
+  }
+  bool Quit();
   void DrawPanels(Screen& s);
   std::wstring KeyLabel(int fkey);
   void PluginsMenu();
   void ConfigMenu();
-  void DisksMenu();
+  void MenuBar();
+  void DisksMenu(bool right);
   void WorldEvent(const Key& k);
   bool CommonKey(const Key& k, bool& keepGoing);
   bool PanelKey(FarHost::Panel& p, const Key& k);
   bool FileKey(const Key& k);
-  void FileOperation(const Key& k, const std::string& path);
+  void FileOperation(const Key& k, const std::string& name, const std::string& path,
+                     const std::string& folder);
   void AfterKey(size_t logMark);
+  void RedrawPlugins();
+  void Idle();
 };

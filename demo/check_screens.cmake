@@ -1,5 +1,6 @@
 # Runs the demo's scripted mode under Wine and checks FAR's actions beyond the reference walk:
-# the default play, the configuration dialog, F5/F6/F8 in a folder view, F1 help and Alt+F1.
+# the default play, the configuration dialog, F5/F6/F8 in a folder view and on FAR's own panel,
+# F10's question, F1 help and Alt+F1.
 #   cmake -DEMULATOR=<wine runner> -DDEMO=<quenby_demo.exe> [-DPREFIX=<wine prefix>] -P this
 function(run_demo out)
   execute_process(COMMAND ${EMULATOR} ${DEMO} ${ARGN}
@@ -55,7 +56,9 @@ screen("${play}" 18 s)
 expect("${s}" "About box" HAS "═ Quenby plugin v\\.[0-9.]+ ═" "Copyright")
 screen("${play}" 21 s)
 expect("${s}" "panel closed" HAS "\nC:\\\\Quenby>\n" "8Delete" LACKS "LIST\\.VFS ═")
-expect("${play}" "the play ends after F10" LACKS "=== 22: ")
+screen("${play}" 22 s)
+expect("${s}" "FAR asks before it quits" HAS "═ Quit ═" "║ +Do you want to quit FAR\\? +║" "║ +Yes  No +║")
+expect("${play}" "the play ends after Yes" LACKS "=== 24: ")
 if(DEFINED ENV{WINEPREFIX})
   set(PREFIX $ENV{WINEPREFIX})
 endif()
@@ -72,20 +75,72 @@ screen("${conf}" 14 s)
 expect("${s}" "list reread with the new setting" HAS "\n║Archive +│C:\\\\Quenby\\\\Archive\\\\\\*\\.zip"
        LACKS "configuration")
 
-# --- In a folder view F5, F8 and Shift+F6 act on the real files after FAR's boxes.
+# --- In a folder view F5, F8 and Shift+F6 act on the real files after FAR's dialogs; the name
+# typed over the proposed one replaces it.
 run_demo(ops --script "${open} Down Enter Down F5 Enter F8 Enter ShiftF6 \"renamed.msg\" Enter F10")
 screen("${ops}" 10 s)
-expect("${s}" "copy dialog" HAS "═ Copy ═" "Copy \"msg001\\.msg\" to" "C:\\\\Quenby\\\\ ")
+expect("${s}" "copy dialog" HAS "═ Copy ═" "║ Copy \"C:\\\\Quenby\\\\Mail\\\\msg001\\.msg\" to: +║"
+       "║ C:\\\\Quenby\\\\ +↓║" "Already existing files: Ask +↓║"
+       "║ +\\[ Copy \\]  \\[ F10-Tree \\]  \\[ Filter \\]  \\[ Cancel \\] +║")
 screen("${ops}" 11 s)
 expect("${s}" "copied to the other panel" HAS "║║msg001\\.msg +│" "\n║msg001\\.msg +│")
 screen("${ops}" 12 s)
-expect("${s}" "delete box" HAS "═ Delete ═" "Do you wish to delete the file" "msg001\\.msg")
+expect("${s}" "delete box" HAS "═ Delete ═" "║ Do you wish to move to the Recycle Bin the file ║"
+       "║ +C:\\\\Quenby\\\\Mail\\\\msg001\\.msg +║" "║ +Delete  Cancel +║")
 screen("${ops}" 13 s)
 expect("${s}" "deleted" HAS "\n║msg002\\.msg +│" LACKS "\n║msg001\\.msg")
 screen("${ops}" 14 s)
-expect("${s}" "rename dialog" HAS "Rename or move \"msg00[23]\\.msg\" to")
+expect("${s}" "rename dialog" HAS "═ Rename/Move ═"
+       "Rename or move \"C:\\\\Quenby\\\\Mail\\\\msg002\\.msg\" to:" "\\[ Rename \\]")
 screen("${ops}" 26 s)
-expect("${s}" "renamed" HAS "\n║renamed\\.msg +│")
+expect("${s}" "renamed" HAS "\n║renamed\\.msg +│" LACKS "msg002")
+
+# --- FAR's hot keys in its dialogs: Alt+N is Cancel in the copy dialog; Tab then Space on the
+# first check box (after the radio button chosen and the list), then Esc.
+run_demo(hot --script "${open} Down Enter Down F5 AltN F5 Tab Tab Tab Space Esc F10")
+screen("${hot}" 11 s)
+expect("${s}" "Alt+N cancels the copy" LACKS "═ Copy ═" "║║msg001\\.msg")
+screen("${hot}" 16 s)
+expect("${s}" "Tab passes over the radio buttons not chosen" HAS "║ \\[x\\] Copy contents of symbolic links")
+
+# --- F7 on FAR's own panel: FAR's "Make folder"; the cursor goes to the folder made, and the
+# dialog offers that name the next time.
+run_demo(mkdir --script "F7 \"New\" Enter F7 Esc F10")
+screen("${mkdir}" 1 s)
+expect("${s}" "make folder dialog" HAS "═ Make folder ═" "║ Create the folder +║" "║ +↓║"
+       "║ \\[ \\] Process multiple names +║" "║ +\\[ OK \\]  \\[ Cancel \\] +║")
+screen("${mkdir}" 5 s)
+expect("${s}" "folder made" HAS "\n║Mail +│ +║║Mail +│ +║\n║New +│" "\n║New +[0-9/]+ [0-9:]+ Folder|\n║New +Folder")
+screen("${mkdir}" 6 s)
+expect("${s}" "the name offered again" HAS "║ New +↓║")
+
+# --- A copy onto a file that is there: FAR's warning; its hot key P appends.
+run_demo(again --script "${open} Down Enter Down F5 Enter F5 Enter \"p\" Tab End F10")
+screen("${again}" 13 s)
+expect("${s}" "overwrite question" HAS "═ Warning ═" "║ +File already exists +║" "║ C:\\\\Quenby\\\\msg001\\.msg +║"
+       "║ New +104 03/01/2024 10:00:00 +║" "║ Existing +104 03/01/2024 10:00:00 +║"
+       "\\[ Overwrite \\]  \\[ Skip \\]  \\[ Append \\]  \\[ Cancel \\]")
+screen("${again}" 16 s)
+expect("${s}" "appended" HAS "║msg001\\.msg +208 " LACKS "Warning")
+
+# --- F6 in a folder view moves the file to the other panel's folder; F8 on FAR's own panel asks
+# once more for a folder that is not empty, and Esc there keeps it.
+run_demo(move --script "${open} Down Enter Down F6 Enter Tab Down Down F8 Enter Esc F10 Esc F10")
+screen("${move}" 10 s)
+expect("${s}" "move dialog" HAS "Rename or move \"C:\\\\Quenby\\\\Mail\\\\msg001\\.msg\" to:"
+       "║ C:\\\\Quenby\\\\ +↓║")
+screen("${move}" 11 s)
+expect("${s}" "moved" HAS "║║msg001\\.msg +│" LACKS "\n║msg001\\.msg")
+screen("${move}" 15 s)
+expect("${s}" "delete box for a folder" HAS "Do you wish to move to the Recycle Bin the folder" "║ +Drop +║")
+screen("${move}" 16 s)
+expect("${s}" "the folder's own warning" HAS "═ Delete folder ═" "The following folder will be deleted:"
+       "C:\\\\Quenby\\\\Drop" "Delete  All  Skip  Cancel")
+screen("${move}" 17 s)
+expect("${s}" "the folder kept" HAS "║║Drop +│" LACKS "Delete folder")
+screen("${move}" 19 s)
+expect("${s}" "No keeps FAR" LACKS "═ Quit ═" HAS "║║Drop +│")
+expect("${move}" "quit with F10 and Esc never" LACKS "=== 21: ")
 
 # --- F1 at the list: the plugin's help; Tab and Enter follow a link; Esc closes it.
 run_demo(help --script "${open} F1 Tab Enter Esc F10")
@@ -107,6 +162,39 @@ expect("${s}" "back in the dialog" HAS "═ Quenby configuration ═" LACKS "═
 run_demo(disks --script "AltF1 \"1\" F10")
 screen("${disks}" 2 s)
 expect("${s}" "opened from the disks menu" HAS "═ C:\\\\Quenby\\\\LIST\\.VFS ═" "8About")
+
+# --- Alt+F2 is the right panel's disks menu: the plugin opens there, the left panel keeps the focus.
+run_demo(disks2 --script "AltF2 \"1\" Tab F10")
+screen("${disks2}" 1 s)
+expect("${s}" "the right panel's disks menu" HAS "│ +╔(═)+ Drive (═)+╗   ║\n"
+       "\n║Notes +│ +║║Notes ")
+screen("${disks2}" 2 s)
+expect("${s}" "opened on the right" HAS "╗╔(═)+ C:\\\\Quenby\\\\LIST\\.VFS ═" "\nC:\\\\Quenby>\n" "5Copy")
+screen("${disks2}" 3 s)
+expect("${s}" "Tab to it" HAS "8About" "\nC:\\\\Quenby>\n")
+
+# --- F4 in the plugins menu assigns the item a hot key, which then opens it.
+run_demo(hotkey --script "F11 F4 \"x\" Enter \"x\" F10")
+screen("${hotkey}" 2 s)
+expect("${s}" "hot key dialog" HAS "═ Assign plugin hot key ═" "║ Enter hot key \\(letter or digit\\) +║"
+       "║ +Quenby +║")
+screen("${hotkey}" 4 s)
+expect("${s}" "the hot key in the menu" HAS "║  x  Quenby +║" "═ Plugin commands ═")
+screen("${hotkey}" 5 s)
+expect("${s}" "opened by its hot key" HAS "═ C:\\\\Quenby\\\\LIST\\.VFS ═" LACKS "Plugin commands")
+
+# --- F9: FAR's menu bar; O drops Options down, its "Plugins configuration" opens that menu.
+run_demo(bar --script "F9 \"o\" Down Down Down Down Enter Esc F10")
+screen("${bar}" 1 s)
+expect("${s}" "menu bar" HAS "\n    Left    Files    Commands    Options    Right *\n" LACKS "System settings")
+screen("${bar}" 2 s)
+expect("${s}" "Options dropped down" HAS "\n    Left    Files    Commands    Options    Right *\n[^\n]*╔(═)+╗"
+       "║  Plugins configuration +║" "║  Save setup +Shift-F9 ║")
+screen("${bar}" 7 s)
+expect("${s}" "the configuration menu from the bar" HAS "═ Plugins configuration ═" "║  Quenby +║"
+       LACKS "Save setup")
+screen("${bar}" 8 s)
+expect("${s}" "back at the panels" LACKS "Plugins configuration" "    Left    Files")
 
 # --- Tab makes the right panel active: Enter there changes its folder, the left one stays.
 run_demo(tab --script "Tab Down Down Enter F10")

@@ -14,10 +14,10 @@ namespace {
 
 // Open the list from FAR's panel, enter the mail folder, view a message, put its name on the
 // command line, watch a new message arrive on FAR's idle refresh, climb back, the About box,
-// close the panel, quit.
+// close the panel, quit (FAR asks first).
 const char* const DefaultPlay =
     "Down Down Down Down Down Enter Down Enter Down F3 Esc CtrlEnter Esc "
-    "Create:Mail\\msg004.msg:50 Wait Home Enter F8 Enter Home Enter F10";
+    "Create:Mail\\msg004.msg:50 Wait Home Enter F8 Enter Home Enter F10 Enter";
 
 void Usage() {
   std::printf(
@@ -29,8 +29,9 @@ void Usage() {
       "Keys: Up Down PgUp PgDn Home End Enter Esc Tab Space BS Del F1..F12, any of them with\n"
       "Ctrl/Alt/Shift in front (CtrlEnter, AltF1, AltShiftF9), \"text\" to type, Wait (FAR's idle\n"
       "event), Create:PATH[:SIZE] and Remove:PATH (a file below C:\\Quenby changes).\n"
-      "FAR's keys: F3 view, F5 copy, F6 move, Shift+F6 rename, F8 delete, Alt+F1 disks menu,\n"
-      "F11 plugins menu, F9 or Alt+Shift+F9 configuration, F1 the plugin's help, F10 quit.\n"
+      "FAR's keys: F3 view, F5 copy, F6 move, Shift+F6 rename, F7 make folder, F8 delete,\n"
+      "Alt+F1/F2 disks menus, F11 plugins menu, F9 FAR's menu bar, Alt+Shift+F9 configuration,\n"
+      "F1 the plugin's help, Tab the other panel, F10 quit (after FAR's question).\n"
       "Without keys --play runs: %s\n",
       DefaultPlay);
 }

@@ -1,5 +1,5 @@
-# The demo's scripted runs: the walk of a real FAR 1.75's screens (demo/reference) compared screen
-# by screen, and FAR's actions checked on their screens; then the
+# The demo's scripted runs: the three walks of a real FAR 1.75's screens (demo/reference) compared
+# screen by screen, and FAR's actions that no walk shows checked on their screens; then the
 # release package: unpacked by a fixture into a scratch folder, its files checked and quenby.dll
 # loaded from there in the host. Both demo tests make C:\Quenby in the prefix: one at a time.
 # The screens were copied from ../shared/far175; when that folder is there, a note says if they

@@ -1,0 +1,53 @@
+// FAR's file panel over a folder on disk: its items in FAR's order, and the paths around it.
+#include "DiskFolder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "Layout.h"
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + name;
+}
+
+std::string ParentOf(const std::string& path) {
+  std::string p = FarHost::PanelDirectory(path);
+  size_t slash = p.rfind('\\');
+  if (slash == std::string::npos) return p;
+  return p.substr(0, slash == 2 && p[1] == ':' ? 3 : slash);
+}
+
+void LoadFolder(FarHost::FilePanel& panel, const std::string& focus) {
+  const HostItem* cur =
+      panel.currentItem >= 0 && panel.currentItem < static_cast<int>(panel.items.size())
+          ? &panel.items[panel.currentItem]
+          : nullptr;
+  std::string keep = !focus.empty() ? focus : cur ? cur->name : std::string();
+  std::vector<HostItem> folders, files;
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA(JoinPath(panel.curDir, "*").c_str(), &d);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!strcmp(d.cFileName, ".")) continue;
+      HostItem item = HostItem::Make(d.cFileName, d.dwFileAttributes);
+      item.lastWriteTime = d.ftLastWriteTime;
+      item.fileSize = (static_cast<unsigned long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+      (item.IsDirectory() ? folders : files).push_back(item);
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+  }
+  auto byName = [](const HostItem& a, const HostItem& b) {
+    return a.name == ".." || (b.name != ".." && lstrcmpiA(a.name.c_str(), b.name.c_str()) < 0);
+  };
+  std::sort(folders.begin(), folders.end(), byName);
+  std::sort(files.begin(), files.end(), byName);
+  folders.insert(folders.end(), files.begin(), files.end());
+  panel.items = folders;
+  for (size_t i = 0; i < panel.items.size() && !keep.empty(); ++i)
+    if (lstrcmpiA(panel.items[i].name.c_str(), keep.c_str()) == 0)
+      panel.currentItem = static_cast<int>(i);
+  panel.currentItem =
+      std::max(0, std::min<int>(panel.currentItem, static_cast<int>(panel.items.size()) - 1));
+}
