@@ -1,7 +1,6 @@
 // The bridge to FAR: message texts and boxes, the exception box, and the settings' registry key.
 #include "FARIntf.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include "FARLang.h"
@@ -26,78 +25,124 @@ int FarMessage(int Flags, const char* HelpTopic, const std::vector<TMessageItem>
                              Texts.data(), static_cast<int>(Texts.size()), ButtonsNumber);
 }
 
+TFixedText& TFixedText::Add(const char* Text, size_t Length) {
+  size_t Room = FSize - 1 - FLength;
+  if (Length > Room) Length = Room;
+  memcpy(FBuffer + FLength, Text, Length);
+  FLength += Length;
+  FBuffer[FLength] = 0;
+  return *this;
+}
+
+TFixedText& TFixedText::Add(const char* Text) { return Add(Text, strlen(Text)); }
+
+TFixedText& TFixedText::AddDecimal(unsigned long Value) {
+  char Digits[12];
+  char* P = Digits + sizeof(Digits);
+  do {
+    *--P = static_cast<char>('0' + Value % 10);
+    Value /= 10;
+  } while (Value);
+  return Add(P, Digits + sizeof(Digits) - P);
+}
+
+TFixedText& TFixedText::AddHex(unsigned long Value) {
+  char Digits[8];
+  for (int I = 7; I >= 0; --I, Value >>= 4) Digits[I] = "0123456789ABCDEF"[Value & 0xF];
+  return Add(Digits, sizeof(Digits));
+}
+
 namespace {
 
-// "Исключительная ситуация %s в модуле %s по адресу %p.\n%s%s", in FAR's OEM code page (866).
-const char ExceptionFormat[] =
-    "\x88\xe1\xaa\xab\xee\xe7\xa8\xe2\xa5\xab\xec\xad\xa0\xef \xe1\xa8\xe2\xe3\xa0\xe6\xa8\xef %s "
-    "\xa2 \xac\xae\xa4\xe3\xab\xa5 %s \xaf\xae \xa0\xa4\xe0\xa5\xe1\xe3 %s.\n%s%s";
+// The parts of "Исключительная ситуация %s в модуле %s по адресу %p.\n%s%s", in FAR's OEM
+// code page (866).
+const char TextHead[] =
+    "\x88\xe1\xaa\xab\xee\xe7\xa8\xe2\xa5\xab\xec\xad\xa0\xef \xe1\xa8\xe2\xe3\xa0\xe6\xa8\xef ";
+const char TextModule[] = " \xa2 \xac\xae\xa4\xe3\xab\xa5 ";
+const char TextAddress[] = " \xaf\xae \xa0\xa4\xe0\xa5\xe1\xe3 ";
 
-std::string FileNameOnly(const std::string& Path) {
-  size_t Pos = Path.find_last_of("\\/:");
-  return Pos == std::string::npos ? Path : Path.substr(Pos + 1);
+const char* FileNameOnly(const char* Path) {
+  const char* Name = Path;
+  for (const char* P = Path; *P; ++P)
+    if (*P == '\\' || *P == '/' || *P == ':') Name = P + 1;
+  return Name;
 }
 
 // The module whose committed memory holds Address, and Address relative to that module;
 // an address in no module is shown against the plugin, less the usual 0x1000 section offset.
-void LocateAddress(const void* Address, std::string& Module, unsigned long& Offset) {
+// Name receives the module's path.
+const char* LocateAddress(const void* Address, char (&Name)[MAX_PATH + 1], unsigned long& Offset) {
   MEMORY_BASIC_INFORMATION Info;
-  char Name[MAX_PATH + 1] = "";
   if (Address && VirtualQuery(Address, &Info, sizeof(Info)) == sizeof(Info) &&
       Info.State == MEM_COMMIT && Info.AllocationBase &&
       GetModuleFileNameA(static_cast<HMODULE>(Info.AllocationBase), Name, MAX_PATH) > 0) {
-    Module = FileNameOnly(Name);
+    Name[MAX_PATH] = 0;
     Offset = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(Address) -
                                         reinterpret_cast<uintptr_t>(Info.AllocationBase));
-    return;
+    return FileNameOnly(Name);
   }
-  Module = FileNameOnly(ModuleFileName);
   uintptr_t Absolute = reinterpret_cast<uintptr_t>(Address);
   Offset = static_cast<unsigned long>(Absolute ? Absolute - 0x1000 : 0);
+  return FileNameOnly(ModuleFileName.c_str());
 }
 
 }  // namespace
 
-std::vector<std::string> ExceptionBoxLines(const TCaughtException& E) {
-  std::string Module;
+void ComposeExceptionText(const TCaughtException& E, TExceptionText& Text) {
+  char Name[MAX_PATH + 1];
   unsigned long Offset = 0;
-  LocateAddress(E.Address, Module, Offset);
-  char Hex[16];
-  snprintf(Hex, sizeof(Hex), "%08lX", Offset);
-  const char* Dot = !E.Message.empty() && E.Message.back() != '.' ? "." : "";
+  const char* Module = LocateAddress(E.Address, Name, Offset);
+  size_t MessageLength = strnlen(E.Message, sizeof(E.Message));
+  const char* Dot = MessageLength && E.Message[MessageLength - 1] != '.' ? "." : "";
 
-  char Text[1024];  // the text is cut at 1023 characters
-  snprintf(Text, sizeof(Text), ExceptionFormat, E.ClassName.c_str(), Module.c_str(), Hex,
-           E.Message.c_str(), Dot);
+  TFixedText(Text, sizeof(Text))  // the text is cut at 1023 characters
+      .Add(TextHead).Add(E.ClassName ? E.ClassName : "").Add(TextModule).Add(Module)
+      .Add(TextAddress).AddHex(Offset).Add(".\n").Add(E.Message, MessageLength).Add(Dot);
   for (char* P = Text; *P; ++P)
     if (*P == '\n') *P = ' ';
+}
 
-  // A dot followed by a blank ends a piece; both are dropped.
-  std::vector<std::string> Pieces;
+// A dot followed by a blank ends a piece; both are dropped. Once the box has all the pieces it
+// can show, the rest of the text stays whole in the last one.
+int CutExceptionText(char* Text, const char** Pieces) {
+  const int MaxPieces = MaxMessageItems - 1;  // one item is the button
+  int Count = 0;
   const char* Start = Text;
-  for (const char* P = Text; *P; ++P) {
+  for (char* P = Text; *P && Count < MaxPieces - 1; ++P) {
     if (P[0] == '.' && P[1] == ' ') {
-      Pieces.emplace_back(Start, P);
+      *P = 0;
+      Pieces[Count++] = Start;
       Start = P + 2;
       ++P;
     }
   }
-  Pieces.emplace_back(Start);
+  Pieces[Count++] = Start;
+  return Count;
+}
 
-  const size_t MaxPieces = MaxMessageItems - 1;  // one item is the button
-  if (Pieces.size() > MaxPieces) {
-    std::string& Last = Pieces[MaxPieces - 1];
-    for (size_t I = MaxPieces; I < Pieces.size(); ++I) Last += ". " + Pieces[I];
-    Pieces.resize(MaxPieces);
-  }
-  return Pieces;
+std::vector<std::string> ExceptionBoxLines(const TCaughtException& E) {
+  TExceptionText Text;
+  ComposeExceptionText(E, Text);
+  const char* Pieces[MaxMessageItems - 1];
+  int Count = CutExceptionText(Text, Pieces);
+  return std::vector<std::string>(Pieces, Pieces + Count);
 }
 
 void ShowExceptionBox(const TCaughtException& E) {
-  std::vector<std::string> Pieces = ExceptionBoxLines(E);
-  std::vector<TMessageItem> Items(Pieces.begin(), Pieces.end());
-  Items.emplace_back(MOk);
-  FarMessage(FMSG_WARNING, "Exception", Items, 1);
+  TExceptionText Text;
+  ComposeExceptionText(E, Text);
+  ShowExceptionText(Text);
+}
+
+void ShowExceptionText(const TExceptionText& Text) {
+  if (!StartupInfo.Message) return;
+  TExceptionText Cut;
+  memcpy(Cut, Text, sizeof(Cut));
+  const char* Items[MaxMessageItems];
+  int Count = CutExceptionText(Cut, Items);
+  Items[Count++] = FarGetMsg(MOk);
+  StartupInfo.Message(StartupInfo.ModuleNumber, FMSG_WARNING, const_cast<char*>("Exception"),
+                      const_cast<char**>(Items), Count, 1);
 }
 
 HKEY OpenPluginKey() {
@@ -128,9 +173,10 @@ using TKeyHolder = std::unique_ptr<std::remove_pointer<HKEY>::type, TKeyCloser>;
 // a failed read, leaves the caller's block exactly as it was. A value shorter than the block
 // fills its start and zeroes the rest, so no bytes of an older text show through.
 bool ReadRegValue(const char* Name, void* Buffer, DWORD Size) {
+  // Allocated before the key is opened: memory running out runs no destructor (Barrier.h).
+  std::vector<BYTE> Data(Size ? Size : 1, 0);
   TKeyHolder Key(OpenPluginKey());
   if (!Key) return false;
-  std::vector<BYTE> Data(Size ? Size : 1, 0);
   DWORD Type = 0, Got = Size;
   if (RegQueryValueExA(Key.get(), Name, nullptr, &Type, Data.data(), &Got) != ERROR_SUCCESS)
     return false;

@@ -108,19 +108,29 @@ struct THandleCloser {
   void operator()(HANDLE H) const { CloseHandle(H); }
 };
 
-[[noreturn]] void RaiseInOutError(const std::string& What, const std::string& FileName) {
+// The list file's input/output failure with the system's error code, shown where it happened.
+// Returns false, for the reader to return.
+__attribute__((noinline)) bool InOutError(TCaughtException& Failure, const char* What,
+                                          const std::string& FileName) {
   DWORD Code = GetLastError();
-  throw EInOutError(Code, What + " " + FileName + " (I/O error " + std::to_string(Code) + ")");
+  Failure.ClassName = "EInOutError";
+  TFixedText(Failure.Message, sizeof(Failure.Message))
+      .Add(What).Add(" ").Add(FileName.c_str()).Add(" (I/O error ").AddDecimal(Code).Add(")");
+  Failure.Address = __builtin_return_address(0);
+  return false;
 }
 
 }  // namespace
 
-void ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const std::string&),
-                       void* Context) {
+bool ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const std::string&),
+                       void* Context, TCaughtException& Failure) {
   HANDLE Raw = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (Raw == INVALID_HANDLE_VALUE) RaiseInOutError("Cannot open the list file", FileName);
+  if (Raw == INVALID_HANDLE_VALUE)
+    return InOutError(Failure, "Cannot open the list file", FileName);
   std::unique_ptr<void, THandleCloser> File(Raw);
+  // Memory running out while the file is open runs no destructor: this closes it then.
+  TUnwindCleanup CloseOnFailure([](void* H) { CloseHandle(H); }, Raw);
 
   std::string Line;
   std::vector<char> Buffer(64 * 1024);
@@ -130,7 +140,7 @@ void ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const 
   while (!AtEnd) {
     DWORD Got = 0;
     if (!ReadFile(Raw, Buffer.data(), static_cast<DWORD>(Buffer.size()), &Got, nullptr))
-      RaiseInOutError("Cannot read the list file", FileName);
+      return InOutError(Failure, "Cannot read the list file", FileName);
     if (Got == 0) break;
     for (DWORD I = 0; I < Got && !AtEnd; ++I) {
       char C = Buffer[I];
@@ -153,6 +163,7 @@ void ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const 
   // A line is read before the end is noticed, so an empty file still gives one empty line;
   // a line end at the very end gives no further line.
   if (!Line.empty() || !AfterLineEnd) OnLine(Context, Line);
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -203,15 +214,15 @@ void TNbumail::Close() {
   StartupInfo.Control(this, FCTL_CLOSEPLUGIN, const_cast<char*>(FStartDir.c_str()));
 }
 
-bool TNbumail::GetFindData(PluginPanelItem** Items, int* Count) {
+bool TNbumail::GetFindData(PluginPanelItem** Items, int* Count, TCaughtException& Failure) {
   *Items = nullptr;
   *Count = 0;
-  bool Built = Build(Items, Count);
-  FShownFailure.clear();  // read through: the next failure is news again
+  bool Built = Build(Items, Count, Failure);
+  if (!Failure.ClassName) FShownFailure[0] = 0;  // read through: the next failure is news again
   return Built;
 }
 
-bool TNbumail::Build(PluginPanelItem** Items, int* Count) {
+bool TNbumail::Build(PluginPanelItem** Items, int* Count, TCaughtException& Failure) {
   // An open folder that has become empty climbs back to the list. A view of the mask alone
   // walks the very search that the test makes, so that walk answers the test too.
   bool Empty = false;
@@ -222,15 +233,17 @@ bool TNbumail::Build(PluginPanelItem** Items, int* Count) {
       return Built;
   }
   if (Empty && --FLevel < 0) FLevel = 0;
-  return FLevel == 0 ? BuildRootList(Items, Count) : BuildFolderView(Items, Count, nullptr);
+  return FLevel == 0 ? BuildRootList(Items, Count, Failure)
+                     : BuildFolderView(Items, Count, nullptr);
 }
 
+// Fixed buffers only: the failure may be memory running out.
 void TNbumail::ReportReadFailure(const TCaughtException& Caught) {
-  std::string Text;
-  for (const std::string& Line : ExceptionBoxLines(Caught)) Text.append(Line).append(1, '\n');
-  if (FIdleUpdate && Text == FShownFailure) return;
-  FShownFailure = Text;
-  ShowExceptionBox(Caught);
+  TExceptionText Text;
+  ComposeExceptionText(Caught, Text);
+  if (FIdleUpdate && strcmp(Text, FShownFailure) == 0) return;
+  memcpy(FShownFailure, Text, sizeof(Text));
+  ShowExceptionText(Text);
 }
 
 void TNbumail::AppendExtraItem(const std::string& Folder, const std::string& Description) {
@@ -240,12 +253,12 @@ void TNbumail::AppendExtraItem(const std::string& Folder, const std::string& Des
   FillPanelItem(Item, Row.Folder, Row.Description.c_str());
 }
 
-bool TNbumail::BuildRootList(PluginPanelItem** Items, int* Count) {
+bool TNbumail::BuildRootList(PluginPanelItem** Items, int* Count, TCaughtException& Failure) {
   FPanelItems.clear();
   FEntries.clear();
   std::optional<std::string> Parent;  // lines in a row often share it: looked up once for them
   WIN32_FIND_DATAA ParentData{};
-  ReadListFile(FFileName, [&](const std::string& Line) {
+  bool Read = ReadListFile(FFileName, [&](const std::string& Line) {
     TFileSystemFile Entry = SplitListLine(Line);
     // A name that does not fit FAR's name field would name another path: leave it out.
     if (Entry.Folder.size() >= MAX_PATH) return;
@@ -259,7 +272,8 @@ bool TNbumail::BuildRootList(PluginPanelItem** Items, int* Count) {
       CopyFindData(Item, ParentData);
       FillPanelItem(Item, Row.Folder, Row.Description.c_str(), Empty);
     }
-  });
+  }, Failure);
+  if (!Read) return false;  // FAR gets the empty list the outputs were set to
   if (FPanelItems.empty()) {
     if (Settings.AutoExitPlugin == 1)
       Close();

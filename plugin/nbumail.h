@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <string>
+#include <type_traits>
 #include <vector>
 #include "FARIntf.h"
 #include "FileSearch.h"
@@ -39,14 +40,17 @@ struct TFileSystemFile {
 // Splits a list-file line at its last comma; a line without one is both folder and description.
 TFileSystemFile SplitListLine(const std::string& Line);
 
-// Reads the list file line by line (CR or CRLF ends a line, Ctrl+Z ends the file). Throws
-// EInOutError when the file cannot be opened or read.
-template <class F> void ReadListFile(const std::string& FileName, F&& OnLine);
-void ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const std::string&),
-                       void* Context);
-template <class F> void ReadListFile(const std::string& FileName, F&& OnLine) {
-  ReadListFileLines(
-      FileName, [](void* C, const std::string& L) { (*static_cast<F*>(C))(L); }, &OnLine);
+// Reads the list file line by line (CR or CRLF ends a line, Ctrl+Z ends the file). When the
+// file cannot be opened or read, fills Failure with the input/output failure (EInOutError, the
+// system's error code in its message) and returns false.
+bool ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const std::string&),
+                       void* Context, TCaughtException& Failure);
+template <class F>
+bool ReadListFile(const std::string& FileName, F&& OnLine, TCaughtException& Failure) {
+  using TOnLine = std::remove_reference_t<F>;
+  return ReadListFileLines(
+      FileName, [](void* C, const std::string& L) { (*static_cast<TOnLine*>(C))(L); }, &OnLine,
+      Failure);
 }
 
 class TNbumail {
@@ -56,7 +60,8 @@ class TNbumail {
   TNbumail(const TNbumail&) = delete;
   TNbumail& operator=(const TNbumail&) = delete;
 
-  bool GetFindData(PluginPanelItem** Items, int* Count);
+  // A list file that cannot be read fills Failure (Build and BuildRootList pass it on).
+  bool GetFindData(PluginPanelItem** Items, int* Count, TCaughtException& Failure);
   bool FreeFindData();
   bool SetDirectory(const char* Dir);
   void GetOpenPluginInfo(OpenPluginInfo* Info);
@@ -68,8 +73,9 @@ class TNbumail {
 
  private:
   PluginPanelItem& NewItem();
-  bool Build(PluginPanelItem** Items, int* Count);  // the AutoExit rule, then the level's list
-  bool BuildRootList(PluginPanelItem** Items, int* Count);
+  bool Build(PluginPanelItem** Items, int* Count,  // the AutoExit rule, then the level's list
+             TCaughtException& Failure);
+  bool BuildRootList(PluginPanelItem** Items, int* Count, TCaughtException& Failure);
   // With Empty, also decides IsEmptyFolder(FFolder) from the walk (the mask alone must be shown);
   // an empty mask leaves the outputs alone and returns false.
   bool BuildFolderView(PluginPanelItem** Items, int* Count, bool* Empty);
@@ -93,6 +99,6 @@ class TNbumail {
   int FLevel;
   std::string FFolder;
   std::string FStartDir;
-  bool FIdleUpdate = false;   // the reread in progress was asked for by FAR's idle event
-  std::string FShownFailure;  // text of the last reread failure shown; empty after a success
+  bool FIdleUpdate = false;  // the reread in progress was asked for by FAR's idle event
+  TExceptionText FShownFailure = "";  // the last reread failure shown; empty after a success
 };

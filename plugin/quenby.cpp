@@ -115,7 +115,9 @@ void WINAPI GetOpenPluginInfo(HANDLE hPlugin, OpenPluginInfo* Info) {
 
 int WINAPI GetFindData(HANDLE hPlugin, PluginPanelItem** pPanelItem, int* pItemsNumber,
                        int /*OpMode*/) {
-  GuardAndReport([&] { Panel(hPlugin)->GetFindData(pPanelItem, pItemsNumber); },
+  GuardAndReport([&](TCaughtException& Failure) {
+                   Panel(hPlugin)->GetFindData(pPanelItem, pItemsNumber, Failure);
+                 },
                  [&](const TCaughtException& Caught) { Panel(hPlugin)->ReportReadFailure(Caught); });
   return TRUE;
 }

@@ -31,8 +31,17 @@ std::string WriteFile(const std::string& Name, const std::string& Bytes) {
 
 std::vector<std::string> ReadLines(const std::string& Bytes) {
   std::vector<std::string> Lines;
-  ReadListFile(WriteFile("list.vfs", Bytes), [&](const std::string& L) { Lines.push_back(L); });
+  TCaughtException Failure{};
+  EXPECT_TRUE(ReadListFile(WriteFile("list.vfs", Bytes),
+                           [&](const std::string& L) { Lines.push_back(L); }, Failure));
   return Lines;
+}
+
+// A caught exception with a message of any length (cut to the record's buffer).
+TCaughtException Caught(const char* ClassName, const std::string& Message, const void* Address) {
+  TCaughtException E{ClassName, "", Address};
+  Message.copy(E.Message, sizeof(E.Message) - 1);
+  return E;
 }
 
 using Lines = std::vector<std::string>;
@@ -53,14 +62,13 @@ TEST(ListFile, LineEndsFollowTheTextFileRules) {
   EXPECT_EQ(ReadLines(Long + "\r\n" + Long), (Lines{Long, Long}));
 }
 
-TEST(ListFile, MissingFileRaisesAnInOutErrorWithTheSystemCode) {
-  try {
-    ReadListFile(TempDir() + "no-such-file.vfs", [](const std::string&) {});
-    FAIL() << "no exception";
-  } catch (const EInOutError& E) {
-    EXPECT_EQ(E.Code(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_NE(std::string(E.what()).find("no-such-file.vfs"), std::string::npos);
-  }
+TEST(ListFile, MissingFileFailsWithAnInOutErrorAndTheSystemCode) {
+  TCaughtException E{};
+  EXPECT_FALSE(ReadListFile(TempDir() + "no-such-file.vfs", [](const std::string&) {}, E));
+  EXPECT_STREQ(E.ClassName, "EInOutError");
+  const std::string Message = E.Message;
+  EXPECT_NE(Message.find("no-such-file.vfs"), std::string::npos) << Message;
+  EXPECT_NE(Message.find("(I/O error 2)"), std::string::npos) << Message;  // ERROR_FILE_NOT_FOUND
 }
 
 TEST(ListFile, SplitsAtTheLastComma) {
@@ -160,14 +168,14 @@ TEST(ExceptionBox, ManySentencesStayWithinFarsItemLimit) {
   std::string Message;
   for (int I = 1; I <= 30; ++I) Message += "Sentence " + std::to_string(I) + ". ";
   Message += "End";
-  std::vector<std::string> L = ExceptionBoxLines(TCaughtException{"E", Message, nullptr});
+  std::vector<std::string> L = ExceptionBoxLines(Caught("E", Message, nullptr));
   ASSERT_EQ(L.size() + 1, static_cast<size_t>(MaxMessageItems));  // + the button
   EXPECT_EQ(L[1], "Sentence 1");
   // Nothing is lost: the surplus is joined into the last line.
   EXPECT_EQ(L.back().rfind("Sentence 11. Sentence 12. ", 0), 0u) << L.back();
   EXPECT_NE(L.back().find("Sentence 30. End."), std::string::npos);
   // A text longer than the 1023-character buffer is cut, never overrun.
-  L = ExceptionBoxLines(TCaughtException{"E", std::string(5000, 'x'), nullptr});
+  L = ExceptionBoxLines(Caught("E", std::string(5000, 'x'), nullptr));
   size_t Total = 0;
   for (const std::string& P : L) Total += P.size();
   EXPECT_LE(Total, 1023u);
@@ -182,8 +190,15 @@ __attribute__((noinline)) void WriteReadOnly(void*) {
   static const int Constant = 5;
   *const_cast<volatile int*>(&Constant) = 6;
 }
-__attribute__((noinline)) void Throw(void*) { throw EInOutError(5, "Access denied"); }
-__attribute__((noinline)) void ThrowInt(void*) { throw 42; }
+// A failure that travels as a value: the work reaches the barrier's record through its context.
+__attribute__((noinline)) void FailWithValue(void* C) {
+  TCaughtException& Failure = *static_cast<TCaughtException*>(C);
+  Failure.ClassName = "EInOutError";
+  strcpy(Failure.Message, "Access denied");
+}
+__attribute__((noinline)) void RaiseOwn(void*) {
+  RaiseFailure("EOutOfMemory", "Out of memory", nullptr);
+}
 __attribute__((noinline)) void NoFault(void* C) { ++*static_cast<int*>(C); }
 // A fault inside a system call that handles it itself must not reach the barrier.
 __attribute__((noinline)) void SystemHandlesItself(void* C) {
@@ -196,41 +211,66 @@ __attribute__((noinline)) void SystemHandlesItself(void* C) {
 bool FaultCodesAreReliable() {
   TCaughtException E{};
   RunGuarded(ReadNull, nullptr, E);
-  return E.ClassName == "EAccessViolation";
+  return strcmp(E.ClassName, "EAccessViolation") == 0;
 }
 
 TEST(Barrier, CatchesProcessorFaults) {
   const bool Exact = FaultCodesAreReliable();
   TCaughtException E{};
   EXPECT_FALSE(RunGuarded(ReadNull, nullptr, E));
-  if (Exact) EXPECT_NE(E.Message.find("read of address 00000000"), std::string::npos) << E.Message;
+  if (Exact)
+    EXPECT_NE(std::string(E.Message).find("read of address 00000000"), std::string::npos)
+        << E.Message;
   const char* Code = reinterpret_cast<const char*>(ReadNull);
   EXPECT_TRUE(E.Address >= Code && E.Address < Code + 64) << "the fault address is the instruction";
 
   E = TCaughtException{};
   EXPECT_FALSE(RunGuarded(Divide, nullptr, E));
-  if (Exact) EXPECT_EQ(E.ClassName, "EDivByZero");
+  if (Exact) EXPECT_STREQ(E.ClassName, "EDivByZero");
   EXPECT_EQ(E.ClassName[0], 'E');
 
   E = TCaughtException{};
   EXPECT_FALSE(RunGuarded(WriteReadOnly, nullptr, E));
   if (Exact) {
-    EXPECT_EQ(E.ClassName, "EAccessViolation");
-    EXPECT_NE(E.Message.find("write of"), std::string::npos) << E.Message;
+    EXPECT_STREQ(E.ClassName, "EAccessViolation");
+    EXPECT_NE(std::string(E.Message).find("write of"), std::string::npos) << E.Message;
   }
-  EXPECT_FALSE(E.Message.empty());
+  EXPECT_NE(E.Message[0], 0);
 }
 
-TEST(Barrier, CatchesCppExceptions) {
+TEST(Barrier, CatchesFailureValuesAndThePluginsOwnExceptions) {
   TCaughtException E{};
-  EXPECT_FALSE(RunGuarded(Throw, nullptr, E));
-  EXPECT_EQ(E.ClassName, "EInOutError");
-  EXPECT_EQ(E.Message, "Access denied");
-  EXPECT_FALSE(RunGuarded(ThrowInt, nullptr, E));
-  EXPECT_EQ(E.ClassName, "Exception");
+  EXPECT_FALSE(RunGuarded(FailWithValue, &E, E));
+  EXPECT_STREQ(E.ClassName, "EInOutError");
+  EXPECT_STREQ(E.Message, "Access denied");
+  EXPECT_EQ(E.Address, reinterpret_cast<const void*>(FailWithValue)) << "the work's own address";
+  EXPECT_FALSE(RunGuarded(RaiseOwn, nullptr, E));
+  EXPECT_STREQ(E.ClassName, "EOutOfMemory");
+  EXPECT_STREQ(E.Message, "Out of memory");
   int Count = 0;
   EXPECT_TRUE(RunGuarded(NoFault, &Count, E));
+  EXPECT_EQ(E.ClassName, nullptr);
   EXPECT_EQ(Count, 1);
+}
+
+// What a failure must not leave behind is cleaned up when the barrier unwinds past its scope,
+// and only then.
+TEST(Barrier, RunsTheCleanupOfAScopeThatAFaultLeaves) {
+  struct Work {
+    static void Count(void* C) { ++*static_cast<int*>(C); }
+    static void FaultInScope(void* C) {
+      TUnwindCleanup Cleanup(Count, C);
+      ReadNull(nullptr);
+    }
+    static void LeaveScope(void* C) { TUnwindCleanup Cleanup(Count, C); }
+  };
+  TCaughtException E{};
+  int Cleaned = 0;
+  EXPECT_FALSE(RunGuarded(Work::FaultInScope, &Cleaned, E));
+  EXPECT_EQ(Cleaned, 1);
+  EXPECT_TRUE(RunGuarded(Work::LeaveScope, &Cleaned, E));
+  EXPECT_EQ(Cleaned, 1);
+  EXPECT_FALSE(RunGuarded(ReadNull, nullptr, E)) << "the chain of records is whole again";
 }
 
 TEST(Barrier, LeavesFaultsThatTheSystemHandlesToTheSystem) {
