@@ -179,7 +179,7 @@ std::string LongPathName(const std::string& path) {
 std::string PrepareDiskPath(std::string path) {
   const bool unc = path.compare(0, 2, "\\\\") == 0;
   if (!StartsWithDrive(path) && !unc) return path;
-  if (std::string long_ = LongPathName(path); !long_.empty()) path = long_;
+  if (std::string longName = LongPathName(path); !longName.empty()) path = longName;
   if (path.compare(0, 2, "\\\\") != 0) {
     path[0] = AsciiUpper(path[0]);
   } else if (path.compare(0, 4, "\\\\?\\") == 0) {
