@@ -267,7 +267,7 @@ void FarHost::RunDeferred() {
 }
 
 void FarHost::ChangeFilePanelDir(const std::string& text) {
-  if (text.empty()) return;  // FAR 1.70+: no change of directory, the panel is refreshed
+  if (text.empty()) return;  // FAR's SetCurDir tries no change; the panel is reread where it is
   std::string reason;
   if (!filePanel.ChangeDir(text, reason)) {
     // FAR shows its error box naming the text and stays where it was.

@@ -106,20 +106,200 @@ std::string PanelDirectory(const std::string& dir) {
   return out;
 }
 
-bool FilePanel::ChangeDir(const std::string& text, std::string& reason) {
-  bool rooted = (text.size() >= 3 && text[1] == ':' && text[2] == '\\') ||
-                text.compare(0, 2, "\\\\") == 0;
-  std::string wanted = rooted ? text : PanelDirectory(curDir) + "\\" + text;
-  DWORD attributes = GetFileAttributesA(wanted.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    reason = attributes == INVALID_FILE_ATTRIBUTES ? "File not found"
-                                                   : "The specified name is invalid";
+// ---------------------------------------------------------------------------------------------
+// FAR's change of folder of a normal panel (filelist.cpp ChangeDir, mix.cpp FarChDir and
+// PrepareDiskPath, cvtname.cpp RawConvertShortNameToLongName, flink.cpp GetPathRootOne). It
+// moves the process's current folder, as FAR does, and the panel takes whatever that becomes.
+
+namespace {
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool StartsWithDrive(const std::string& s) { return s.size() >= 2 && IsLetter(s[0]) && s[1] == ':'; }
+
+// FarGetCurDir: the current folder, its drive letter upper-cased.
+std::string CurrentFolder() {
+  std::vector<char> buffer(GetCurrentDirectoryA(0, nullptr) + 1, 0);
+  DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  std::string dir(buffer.data(), n < buffer.size() ? n : 0);
+  if (StartsWithDrive(dir) && (dir.size() == 2 || dir[2] == '\\')) dir[0] = AsciiUpper(dir[0]);
+  return dir;
+}
+
+std::string FullPathName(const std::string& path) {
+  DWORD n = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return std::string();
+  std::vector<char> buffer(n + 1, 0);
+  n = GetFullPathNameA(path.c_str(), n + 1, buffer.data(), nullptr);
+  return std::string(buffer.data(), n < buffer.size() ? n : 0);
+}
+
+// RawConvertShortNameToLongName: the full path with every name as the disk spells it, or ""
+// when a name along it is missing.
+std::string LongPathName(const std::string& path) {
+  std::string full = FullPathName(path);
+  if (full.empty()) full = path;
+  if (full.size() == 3 && full[1] == ':' && (full[2] == '\\' || full[2] == '/')) {
+    full[0] = AsciiUpper(full[0]);
+    return full;
+  }
+  std::size_t start = 0;  // the root part is kept as it is
+  if (std::size_t colon = full.find(':'); colon != std::string::npos) {
+    start = colon + 1;
+    if (start < full.size() && full[start] == '\\') ++start;
+  } else if (full.compare(0, 2, "\\\\") == 0) {
+    std::size_t server = full.find('\\', 2);
+    if (server == std::string::npos) return full;
+    std::size_t share = full.find('\\', server + 1);
+    start = share == std::string::npos ? full.size() : share + 1;
+  }
+  std::string out = full.substr(0, start);
+  for (std::size_t pos = start; pos < full.size();) {
+    std::size_t slash = full.find('\\', pos);
+    std::string upTo = full.substr(0, slash);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(upTo.c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      FindClose(find);
+      out += data.cFileName;
+    } else if (GetFileAttributesA(upTo.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      out += upTo.substr(upTo.find_last_of("\\:") + 1);
+    } else {
+      return std::string();
+    }
+    if (slash == std::string::npos) break;
+    out += '\\';
+    pos = slash + 1;
+  }
+  return out;
+}
+
+// PrepareDiskPath: a text that starts with a drive or "\\" becomes its long full path when it
+// exists, with the drive letter (or the server's name) upper-cased.
+std::string PrepareDiskPath(std::string path) {
+  const bool unc = path.compare(0, 2, "\\\\") == 0;
+  if (!StartsWithDrive(path) && !unc) return path;
+  if (std::string longName = LongPathName(path); !longName.empty()) path = longName;
+  if (path.compare(0, 2, "\\\\") != 0) {
+    path[0] = AsciiUpper(path[0]);
+  } else if (path.compare(0, 4, "\\\\?\\") == 0) {
+    if (path.size() > 4) path[4] = AsciiUpper(path[4]);
+  } else {
+    for (std::size_t i = 2; i < path.size() && path[i] != '\\'; ++i) path[i] = AsciiUpper(path[i]);
+  }
+  return path;
+}
+
+// GetPathRootOne: "X:\" or "\\server\share\" of a folder.
+std::string PathRoot(std::string dir) {
+  if (dir.empty()) return "\\";
+  if (!StartsWithDrive(dir) && dir.compare(0, 2, "\\\\") != 0) {
+    std::string here = CurrentFolder();
+    if (here.empty() || here.back() != '\\') here += '\\';
+    dir = here + dir;
+  }
+  if (dir.compare(0, 2, "\\\\") == 0) {
+    std::size_t server = dir.find('\\', 2);
+    if (server == std::string::npos) return dir;
+    std::size_t share = dir.find('\\', server + 1);
+    return share == std::string::npos ? dir + "\\" : dir.substr(0, share + 1);
+  }
+  std::size_t slash = dir.find('\\');
+  if (slash != std::string::npos) return dir.substr(0, slash + 1);
+  return dir.substr(0, dir.find(':') + 1) + "\\";
+}
+
+// The current folder FAR keeps for a drive in the variable "=X:" (ANSI, like every variable);
+// "X:\" when it has none yet.
+std::string DriveFolder(char letter) {
+  const std::string name = std::string("=") + AsciiUpper(letter) + ":";
+  DWORD n = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  if (n == 0) return std::string(1, letter) + ":\\";
+  std::vector<char> buffer(n + 1, 0);
+  n = GetEnvironmentVariableA(name.c_str(), buffer.data(), n + 1);
+  CharToOemA(buffer.data(), buffer.data());
+  return std::string(buffer.data(), n < buffer.size() ? n : 0);
+}
+
+void KeepDriveFolder(const std::string& dir) {
+  if (!StartsWithDrive(dir)) return;
+  std::vector<char> ansi(dir.begin(), dir.end());
+  ansi.push_back(0);
+  OemToCharA(ansi.data(), ansi.data());
+  SetEnvironmentVariableA((std::string("=") + AsciiUpper(dir[0]) + ":").c_str(), ansi.data());
+}
+
+// FarChDir: "X:" is that drive's current folder, ".." the parent, any other text goes to
+// SetCurrentDirectory (as its full path when that names the same thing). `error` is the
+// failure's code.
+bool FarChDir(const std::string& dir, DWORD& error) {
+  error = ERROR_PATH_NOT_FOUND;
+  if (dir.empty()) return false;
+  if (CompareNoCase(CurrentFolder(), dir) == 0) return true;
+  BOOL ok;
+  if (dir.size() == 2 && StartsWithDrive(dir)) {
+    std::string where = DriveFolder(dir[0]);
+    where[0] = AsciiUpper(where[0]);
+    ok = SetCurrentDirectoryA(where.c_str());
+  } else if (dir == "..") {
+    ok = SetCurrentDirectoryA("..");
+  } else {
+    DWORD named = GetFileAttributesA(dir.c_str());
+    std::string full = FullPathName(dir);
+    if (full.empty() || full.back() != '\\') full += '\\';
+    DWORD fullNamed = GetFileAttributesA(full.c_str());
+    if (fullNamed == INVALID_FILE_ATTRIBUTES) {
+      full = PrepareDiskPath(full);
+      fullNamed = GetFileAttributesA(full.c_str());
+    }
+    bool asGiven = fullNamed == INVALID_FILE_ATTRIBUTES || named != fullNamed;
+    ok = SetCurrentDirectoryA(asGiven ? dir.c_str() : full.c_str());
+  }
+  if (!ok) {
+    error = GetLastError();
     return false;
   }
-  char full[MAX_PATH] = "";
-  DWORD length = GetFullPathNameA(wanted.c_str(), MAX_PATH, full, nullptr);
-  curDir = PanelDirectory(length > 0 && length < MAX_PATH ? full : wanted);
+  KeepDriveFolder(CurrentFolder());
   return true;
+}
+
+// The line FAR's error box shows for a failed change (message.cpp GetErrorString), or the
+// system's own text for codes FAR has no line of its own for.
+std::string ErrorText(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND: return "File not found";
+    case ERROR_PATH_NOT_FOUND: return "Path not found";
+    case ERROR_ACCESS_DENIED: return "Access denied";
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY: return "The specified name is invalid";
+    default: break;
+  }
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string out = n && text ? std::string(text, n) : "Error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' '))
+    out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+bool FilePanel::ChangeDir(const std::string& text, std::string& reason) {
+  if (text.empty()) return true;  // SetCurDir changes nothing; FAR rereads the panel where it is
+  // FAR first makes the panel's own folder the current one: relative texts start from there.
+  const std::string shown = PanelDirectory(curDir);
+  DWORD error = 0;
+  if (CompareNoCase(CurrentFolder(), shown) != 0) FarChDir(shown, error);
+  std::string dir = PrepareDiskPath(text);
+  if (dir == "\\") dir = PathRoot(shown);
+  const bool ok = FarChDir(dir, error);
+  if (!ok) reason = ErrorText(error);
+  curDir = CurrentFolder();
+  return ok;
 }
 
 }  // namespace farhost

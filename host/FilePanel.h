@@ -49,9 +49,11 @@ struct FilePanel {
   void Add(const std::string& name, DWORD attributes = 0) {
     items.push_back(HostItem::Make(name, attributes));
   }
-  // FAR's change of folder to a close text: a text that does not start with a drive root is
-  // taken relative to curDir. False, with FAR's error line in `reason`, when the text is not an
-  // existing folder; the panel then stays where it was.
+  // FAR's change of folder to a close text, in the process as FAR makes it: "" changes
+  // nothing, "X:" is that drive's current folder, "\" the root of curDir, other texts go to
+  // SetCurrentDirectory from curDir ("..", relative texts, a final backslash). False, with the
+  // line of FAR's error box in `reason`, where FAR shows that box; the panel then stays where
+  // it was. curDir becomes the current folder as GetCurrentDirectory gives it.
   bool ChangeDir(const std::string& text, std::string& reason);
 };
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include "nbumail.h"
+#include "Settings.h"
 
 // ---------------------------------------------------------------------------------------------
 // Paths

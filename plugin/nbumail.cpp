@@ -181,6 +181,9 @@ TNbumail::TNbumail(const std::string& FileName)
   FStartDir.assign(FPanelInfo.CurDir, strnlen(FPanelInfo.CurDir, sizeof(FPanelInfo.CurDir)));
   // FAR copies the CurDir it is handed into 260 bytes: a longer text would overrun them.
   if (FStartDir.size() >= MAX_PATH) FStartDir.resize(MAX_PATH - 1);
+  // Over another plugin's panel CurDir is that plugin's own text ("C:", "d1\"), which FAR
+  // may not take for a folder: an empty close text returns FAR to the folder it showed before.
+  if (!FPanelInfo.Plugin) FCloseDir = FStartDir;
 }
 
 TNbumail::~TNbumail() = default;
@@ -211,7 +214,7 @@ void TNbumail::FillPanelItem(PluginPanelItem& Item, const std::string& Name,
 }
 
 void TNbumail::Close() {
-  StartupInfo.Control(this, FCTL_CLOSEPLUGIN, const_cast<char*>(FStartDir.c_str()));
+  StartupInfo.Control(this, FCTL_CLOSEPLUGIN, const_cast<char*>(FCloseDir.c_str()));
 }
 
 bool TNbumail::GetFindData(PluginPanelItem** Items, int* Count, TCaughtException& Failure) {

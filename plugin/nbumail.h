@@ -7,22 +7,8 @@
 #include <vector>
 #include "FARIntf.h"
 #include "FileSearch.h"
+#include "Settings.h"
 #include "far163.h"
-
-// The nine settings. Flags hold 0 or 1 and are tested against exactly 1. The two text blocks
-// are fixed-size byte blocks: a text that fills its block has no terminating zero.
-struct TSettings {
-  int AddToDisksMenu;
-  int DisksMenuDigit;
-  char FileSystemFile[255];
-  char FileSystemExt[3];
-  int ShowAllFiles;
-  int ShowAllFolders;
-  int AutoExit;
-  int AutoExitPlugin;
-  int TreatFolderAsFile;
-};
-extern TSettings Settings;
 
 // The text of a settings block: its bytes up to the first zero, or the whole block.
 std::string BlockText(const char* Block, size_t Size);
@@ -99,6 +85,7 @@ class TNbumail {
   int FLevel;
   std::string FFolder;
   std::string FStartDir;
+  std::string FCloseDir;     // handed to FAR at the close: FStartDir, or empty over a plugin
   bool FIdleUpdate = false;  // the reread in progress was asked for by FAR's idle event
   TExceptionText FShownFailure = "";  // the last reread failure shown; empty after a success
 };

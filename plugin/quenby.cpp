@@ -20,9 +20,26 @@ const int OpenFromFile = OPEN_FINDLIST;  // FAR sends 2 only to plugins exportin
 
 TNbumail* Panel(HANDLE hPlugin) { return static_cast<TNbumail*>(hPlugin); }
 
-std::string UpperCase(std::string Text) {
-  if (!Text.empty()) CharUpperBuffA(&Text[0], static_cast<DWORD>(Text.size()));
-  return Text;
+// An OEM text as upper-case Unicode; false when a byte is no character of the OEM code page.
+bool OemUpperCase(const std::string& Text, std::wstring& Wide) {
+  Wide.clear();
+  if (Text.empty()) return true;
+  const int Size = static_cast<int>(Text.size());
+  int Length = MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, Text.data(), Size, nullptr, 0);
+  if (Length <= 0) return false;
+  Wide.resize(static_cast<size_t>(Length));
+  MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, Text.data(), Size, &Wide[0], Length);
+  CharUpperBuffW(&Wide[0], static_cast<DWORD>(Length));
+  return true;
+}
+
+// FAR hands names and the dialog's texts in the OEM code page: compared as the characters they
+// are there, so that OEM "вфс" matches "ВФС", and no ANSI folding of the bytes turns OEM "Θ"
+// into "╔". Bytes the code page cannot read must be the same bytes.
+bool SameTextIgnoringCase(const std::string& A, const std::string& B) {
+  std::wstring WideA, WideB;
+  if (!OemUpperCase(A, WideA) || !OemUpperCase(B, WideB)) return A == B;
+  return WideA == WideB;
 }
 
 // The extension of a name: from the last dot after the last '\' and ':', dot included.
@@ -96,7 +113,7 @@ HANDLE WINAPI OpenFilePlugin(char* Name, const unsigned char* /*Data*/, int /*Da
     std::string Given = Name ? Name : "";
     std::string Wanted =
         "." + BlockText(Settings.FileSystemExt, sizeof(Settings.FileSystemExt));
-    if (Extension(UpperCase(Given)) != UpperCase(Wanted)) return;
+    if (!SameTextIgnoringCase(Extension(Given), Wanted)) return;
     size_t Length = Given.size() < sizeof(OpenFileName) - 1 ? Given.size() : sizeof(OpenFileName) - 1;
     memcpy(OpenFileName, Given.data(), Length);
     OpenFileName[Length] = 0;

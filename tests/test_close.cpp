@@ -141,6 +141,39 @@ TEST_F(Close, ByAutoExitInsideTheRereads) {
   ExpectClosedTo(P, Dir);
 }
 
+// Opened from F11 over another plugin's panel, Quenby finds that plugin's CurDir in PanelInfo:
+// here its own folder views of a relative mask ("Mail\") and of a drive-relative one ("C:").
+// Neither need be a folder FAR can change to (FAR closes both panels and, from the file panel's
+// folder, "Mail\" names nothing), so the close hands FAR an empty text: back where it was.
+TEST_F(Close, OverAnotherPluginsPanel) {
+  // Entering "Mail\*.msg" makes Dir\Mail the current folder, where the view then searches.
+  WriteBytes(Dir + "\\Mail\\b.msg", "b");
+  ASSERT_TRUE(CreateDirectoryA((Dir + "\\Mail\\Mail").c_str(), nullptr));
+  WriteBytes(Dir + "\\Mail\\Mail\\c.msg", "c");
+  WriteBytes(List, "Mail\\*.msg,Relative\r\nC:*.msg,Drive\r\n");
+  ASSERT_TRUE(SetCurrentDirectoryA(Dir.c_str()));
+  ShowFolder(Dir + "\\Sub", {"..", "LIST.VFS"}, 1);
+  FarHost::Panel* Under = Host->OpenPlugin(OPEN_PLUGINSMENU);
+  ASSERT_NE(Under, nullptr);
+  for (const std::string Entry : {"Mail\\*.msg", "C:*.msg"}) {
+    Host->activePanel = Under;
+    if (Under->info.curDir != Dir + "\\Sub") Under->ChangeDir("..");
+    ASSERT_TRUE(Under->SetCurrent(Entry)) << Entry;
+    Under->Enter();
+    const std::string Other = Entry.substr(0, Entry.find('*'));  // "Mail\", "C:"
+    ASSERT_EQ(Under->info.curDir, Other);
+    FarHost::Panel* P = Host->OpenPlugin(OPEN_PLUGINSMENU);
+    ASSERT_NE(P, nullptr);
+    EXPECT_EQ(P->info.curDir, Other);  // the root list reports what FAR gave it
+    ASSERT_TRUE(P->SetCurrent(".."));
+    P->Enter();
+    EXPECT_TRUE(P->closed);
+    EXPECT_EQ(P->closedTo, "") << Entry;
+    EXPECT_EQ(Host->filePanel.curDir, Dir + "\\Sub");
+    EXPECT_EQ(Host->Count("FilePanel:ChangeDirFailed"), 0);
+  }
+}
+
 // While the list file cannot be read, FAR's idle rereads show its exception box once; any other
 // reread shows it again, and after a reread that succeeds the next failure is shown again.
 TEST_F(Close, AnUnreadableListShowsOneBoxPerFailure) {

@@ -1,10 +1,11 @@
 // National code pages: in a double-byte code page (932) a trail byte equal to '\' is no path
-// separator; in a Cyrillic one (1251) the extension match folds national letters. CTest runs
-// each test under the locale it is about.
+// separator; the extension match folds national letters as the OEM characters FAR hands over
+// (Cyrillic in 866, accented Latin in 437). CTest runs each test under the locale it is about.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 #include "FarHost.h"
 
 namespace {
@@ -90,20 +91,66 @@ TEST_F(CodePages, TrailByteBackslashIsNoSeparatorInCodePage932) {
   RemoveDirectoryA(Dir.c_str());
 }
 
-TEST_F(CodePages, ExtensionMatchFoldsCyrillicLettersInCodePage1251) {
-  ASSERT_EQ(GetACP(), 1251u) << "run under the Russian locale";
-  const std::string Dir = TempFolder("quenby_cp1251");
+// FAR hands OpenFilePlugin the file name in its OEM code page. True when the plugin opens on
+// a list file named "LIST" plus Ext (the host's OpenFilePlugin is FAR's call).
+bool Opens(FarHost& Host, const std::string& Ext) {
+  std::string Name = "C:\\X\\LIST." + Ext;
+  std::vector<char> Buffer(Name.begin(), Name.end());
+  Buffer.push_back(0);
+  HANDLE H = Host.exports.OpenFilePlugin(Buffer.data(), nullptr, 0);
+  if (H == INVALID_HANDLE_VALUE) return false;
+  Host.exports.ClosePlugin(H);
+  return true;
+}
+
+// Under a Russian FAR the extension set in the dialog and the file names are OEM 866 bytes.
+TEST_F(CodePages, ExtensionMatchFoldsCyrillicLettersInCodePage866) {
+  ASSERT_EQ(GetOEMCP(), 866u) << "run under the Russian locale";
+  const std::string Dir = TempFolder("quenby_cp866");
   const std::string List = Dir + "\\list.txt";
   WriteText(List, "");
-  Configure(List, "\xE2\xF4\xF1");  // "вфс", lower case in code page 1251
+  Configure(List, "\x82\x94\x91");  // "ВФС"
+  EXPECT_TRUE(Opens(*Host, "\x82\x94\x91"));
+  EXPECT_TRUE(Opens(*Host, "\xA2\xE4\xE1")) << "\"вфс\" is \"ВФС\" in lower case";
+  EXPECT_TRUE(Opens(*Host, "\xA2\x94\xE1")) << "\"вФс\"";
+  EXPECT_FALSE(Opens(*Host, "\x82\x94\x84")) << "\"ВФД\"";
+  EXPECT_FALSE(Opens(*Host, "\xA1\x94\x91")) << "\"бФС\"";
+  Host->Shutdown();
+  Host.reset();
 
-  char Upper[] = "C:\\X\\LIST.\xC2\xD4\xD1";  // "ВФС"
-  HANDLE H = Host->exports.OpenFilePlugin(Upper, nullptr, 0);
-  EXPECT_NE(H, INVALID_HANDLE_VALUE) << "upper-case Cyrillic extension must match";
-  if (H != INVALID_HANDLE_VALUE) Host->exports.ClosePlugin(H);
+  // Set in lower case: the upper case matches; bytes that upper-case to the same bytes when
+  // read as code page 1251 do not ("б─┴" are 866's A1 C4 C1, 1251's upper case of A2 E4 E1).
+  Configure(List, "\xA2\xE4\xE1");  // "вфс"
+  EXPECT_TRUE(Opens(*Host, "\x82\x94\x91")) << "\"ВФС\"";
+  EXPECT_FALSE(Opens(*Host, "\xA1\xC4\xC1")) << "\"б─┴\": box-drawing characters are no letters";
+  EXPECT_FALSE(Opens(*Host, "\xA1\xE4\xE1")) << "\"бфс\": 1251 folds \"в\" and \"б\" alike";
+  EXPECT_FALSE(Opens(*Host, "\x82\xC4\x91")) << "\"В─С\"";
+  DeleteFileA(List.c_str());
+  RemoveDirectoryA(Dir.c_str());
+}
 
-  char Other[] = "C:\\X\\LIST.\xC2\xD4\xC4";  // "ВФД"
-  EXPECT_EQ(Host->exports.OpenFilePlugin(Other, nullptr, 0), INVALID_HANDLE_VALUE);
+// Under a Western FAR the bytes are OEM 437: "é" (82) is "É" (90) in upper case, while "Θ"
+// (E9) and "╔" (C9) are different characters, though 1252 would upper-case E9 to C9.
+TEST_F(CodePages, ExtensionMatchFoldsAccentedLettersInCodePage437) {
+  ASSERT_EQ(GetOEMCP(), 437u) << "run under the US English locale";
+  const std::string Dir = TempFolder("quenby_cp437");
+  const std::string List = Dir + "\\list.txt";
+  WriteText(List, "");
+  Configure(List, "VF\x82");  // "VFé"
+  EXPECT_TRUE(Opens(*Host, "vf\x82"));
+  EXPECT_TRUE(Opens(*Host, "VF\x90")) << "\"VFÉ\"";
+  EXPECT_FALSE(Opens(*Host, "VFE")) << "an accent is no case";
+  Host->Shutdown();
+  Host.reset();
+
+  Configure(List, "VF\xE9");  // "VFΘ"
+  EXPECT_TRUE(Opens(*Host, "vf\xE9"));
+  EXPECT_FALSE(Opens(*Host, "VF\xC9")) << "\"VF╔\"";
+  Host->Shutdown();
+  Host.reset();
+
+  Configure(List, "\x84\x94\x81");  // "äöü"
+  EXPECT_TRUE(Opens(*Host, "\x8E\x99\x9A")) << "\"ÄÖÜ\"";
   DeleteFileA(List.c_str());
   RemoveDirectoryA(Dir.c_str());
 }

@@ -6,6 +6,11 @@
 
 namespace {
 
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
 HostItem Item(const std::string& name, DWORD attributes, unsigned long long size, int position) {
   HostItem item = HostItem::Make(name, attributes);
   item.fileSize = size;
@@ -79,3 +84,61 @@ TEST(HostFilePanel, CloseTextChangesToAnExistingFolderOnly) {
   EXPECT_EQ(reason, "File not found");
   EXPECT_EQ(panel.curDir, dir.path());  // FAR stays where it was
 }
+
+// FAR's change of folder after a close, with every form of text (filelist.cpp ChangeDir and
+// mix.cpp FarChDir): it fails exactly where FAR shows its error box, and then stays put.
+TEST(HostFilePanel, CloseTextChangesFolderAsFarDoes) {
+  TempFolder dir;
+  dir.Write("Sub\\inside.txt", "x");
+  dir.Write("Sub\\Deeper\\inside.txt", "x");
+  dir.Write("file.txt", "x");
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  const std::string top = dir.path(), sub = top + "\\Sub", deeper = sub + "\\Deeper";
+  FarHost::FilePanel panel;
+  std::string reason;
+  auto from = [&](const std::string& shown, const std::string& text) {
+    panel.curDir = shown;
+    reason.clear();
+    return panel.ChangeDir(text, reason);
+  };
+  auto at = [&](const std::string& folder) { return Lower(panel.curDir) == Lower(folder); };
+
+  // Relative texts start from the folder shown, wherever the process stood.
+  SetCurrentDirectoryA("C:\\");
+  EXPECT_TRUE(from(top + "\\", "Sub") && at(sub)) << reason << panel.curDir;
+  EXPECT_TRUE(from(top, "Sub\\Deeper\\") && at(deeper)) << reason << panel.curDir;
+  EXPECT_TRUE(from(deeper, "..") && at(sub)) << reason << panel.curDir;
+  EXPECT_TRUE(from(deeper, "..\\..\\") && at(top)) << reason << panel.curDir;
+  EXPECT_TRUE(from(sub, "") && panel.curDir == sub) << "no text, no change";
+  EXPECT_TRUE(from(sub, "\\") && panel.curDir == "C:\\") << panel.curDir;
+  EXPECT_TRUE(from("C:\\", sub.substr(2)) && at(sub)) << "the root of the drive shown";
+  EXPECT_TRUE(from(top, deeper + "\\") && panel.curDir == deeper) << panel.curDir;
+
+  // A drive letter with a colon is that drive's current folder: on the drive shown, the folder
+  // shown; on another drive, the one FAR was last in there, or its root.
+  EXPECT_TRUE(from(sub, "C:") && at(sub)) << reason << panel.curDir;
+  EXPECT_TRUE(from(sub, "c:Deeper") && at(deeper)) << reason << panel.curDir;
+  if (GetDriveTypeA("Z:\\") != DRIVE_NO_ROOT_DIR) {
+    SetEnvironmentVariableA("=Z:", nullptr);
+    EXPECT_TRUE(from(deeper, "Z:") && panel.curDir == "Z:\\") << reason << panel.curDir;
+    EXPECT_TRUE(from("Z:\\", "C:") && at(deeper)) << reason << panel.curDir;
+  }
+
+  // Where FAR shows its box: the panel keeps its folder.
+  const struct { std::string text, reason; } failures[] = {
+      {"file.txt", "The specified name is invalid"},
+      {"missing", "File not found"},
+      {"d1\\", "File not found"},
+      {"missing\\deeper", "Path not found"},
+      {top + "\\missing", "File not found"},
+      {"Q:", "Path not found"},
+  };
+  for (const auto& f : failures) {
+    EXPECT_FALSE(from(top, f.text)) << f.text;
+    EXPECT_EQ(reason, f.reason) << f.text;
+    EXPECT_TRUE(at(top)) << f.text << ": " << panel.curDir;
+  }
+  SetCurrentDirectoryA(saved);
+}
+

@@ -2,7 +2,9 @@
 // exception box text, the fault barrier, the language files and the dialog table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -308,19 +310,107 @@ TEST(Barrier, NestedBarriersCatchAtTheInnerOne) {
   EXPECT_FALSE(RunGuarded(ReadNull, nullptr, E)) << "the outer barrier still works afterwards";
 }
 
-TEST(LanguageFiles, EveryFileHoldsExactlyTheEnumeratedMessages) {
+namespace {
+
+std::string ReadBytes(const std::string& Path) {
+  std::ifstream File(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+}
+
+// What is wrong with a .lng file: every message is the quoted line after a comment "// N: ..."
+// that carries its number, N counting up from 0 to the last message of FARLang.h, and each
+// message's comment is the one the English file gives that number (so a message moved, swapped
+// or left out shows). Comments lists the comments found, by message number.
+std::vector<std::string> LanguageFileProblems(const std::string& Bytes,
+                                              const std::vector<std::string>& English,
+                                              std::vector<std::string>& Comments) {
+  std::vector<std::string> Problems;
+  std::vector<std::string> Messages;
+  std::string Comment;
+  bool HasLanguage = false;
+  Comments.clear();
+  size_t LineNumber = 0;
+  for (size_t Begin = 0; Begin < Bytes.size(); ++LineNumber) {
+    size_t End = Bytes.find('\n', Begin);
+    std::string Line = Bytes.substr(Begin, End == std::string::npos ? End : End - Begin);
+    Begin = End == std::string::npos ? Bytes.size() : End + 1;
+    const std::string Where = "line " + std::to_string(LineNumber + 1) + ": ";
+    if (Line.empty() || Line.back() != '\r') Problems.push_back(Where + "does not end in CRLF");
+    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+    if (Line.rfind(".Language=", 0) == 0) HasLanguage = true;
+    if (Line.rfind("//", 0) == 0) Comment = Line;
+    if (Line.empty() || Line[0] != '"') continue;
+    const std::string Number = std::to_string(Messages.size());
+    const std::string Prefix = "// " + Number + ": ";
+    if (Comment.rfind(Prefix, 0) != 0)
+      Problems.push_back(Where + "message " + Number + " follows \"" + Comment + "\"");
+    Comments.push_back(Comment.substr(std::min(Comment.size(), Prefix.size())));
+    if (Messages.size() < English.size() && Comments.back() != English[Messages.size()])
+      Problems.push_back(Where + "message " + Number + " is \"" + Comments.back() +
+                         "\", English gives that number to \"" + English[Messages.size()] + "\"");
+    Messages.push_back(Line);
+    Comment.clear();
+  }
+  if (!HasLanguage) Problems.push_back("no .Language line");
+  if (Messages.size() != static_cast<size_t>(MMessageCount))
+    Problems.push_back(std::to_string(Messages.size()) + " messages, FARLang.h numbers " +
+                       std::to_string(MMessageCount));
+  else if (Messages[MPluginName] != "\"Quenby\"")  // the plugin's name in every language
+    Problems.push_back("message MPluginName is " + Messages[MPluginName]);
+  return Problems;
+}
+
+// The messages of a file as blocks (a comment and its message line), for doctored copies.
+std::vector<std::string> MessageBlocks(const std::string& Bytes, std::string& Head) {
+  std::vector<std::string> Blocks;
+  size_t First = Bytes.find("\r\n// 0: ");
+  Head = Bytes.substr(0, First + 2);
+  for (size_t At = First + 2; At < Bytes.size();) {
+    size_t Quote = Bytes.find("\r\n\"", At);
+    size_t End = Bytes.find("\r\n", Quote + 2);
+    End = End == std::string::npos ? Bytes.size() : End + 2;
+    Blocks.push_back(Bytes.substr(At, End - At));
+    At = End;
+  }
+  return Blocks;
+}
+
+std::string Join(const std::string& Head, const std::vector<std::string>& Blocks) {
+  std::string Out = Head;
+  for (const std::string& B : Blocks) Out += B;
+  return Out;
+}
+
+}  // namespace
+
+TEST(LanguageFiles, EveryFileHoldsTheEnumeratedMessagesInTheirPlaces) {
+  std::vector<std::string> English, Comments;
+  const std::string EnglishBytes = ReadBytes(std::string(QUENBY_PLUGIN_DIR) + "\\QuenbyEng.lng");
+  EXPECT_EQ(LanguageFileProblems(EnglishBytes, {}, English), std::vector<std::string>{});
+  ASSERT_EQ(English.size(), static_cast<size_t>(MMessageCount));
   for (const char* Name : {"QuenbyEng.lng", "QuenbyRus.lng"}) {
-    std::ifstream File(std::string(QUENBY_PLUGIN_DIR) + "\\" + Name, std::ios::binary);
-    ASSERT_TRUE(File) << Name;
-    int Messages = 0;
-    bool HasLanguage = false;
-    for (std::string Line; std::getline(File, Line);) {
-      if (!Line.empty() && Line[0] == '"') ++Messages;
-      if (Line.rfind(".Language=", 0) == 0) HasLanguage = true;
-      EXPECT_TRUE(Line.empty() || Line.back() == '\r') << Name << ": lines end in CRLF";
-    }
-    EXPECT_TRUE(HasLanguage) << Name;
-    EXPECT_EQ(Messages, MMessageCount) << Name;
+    const std::string Bytes = ReadBytes(std::string(QUENBY_PLUGIN_DIR) + "\\" + Name);
+    EXPECT_EQ(LanguageFileProblems(Bytes, English, Comments), std::vector<std::string>{}) << Name;
+
+    // Doctored copies must fail: two messages swapped with their comments, the same with the
+    // numbers put back in order, a message left out, and a line without its CR.
+    std::string Head;
+    std::vector<std::string> Blocks = MessageBlocks(Bytes, Head);
+    ASSERT_EQ(Blocks.size(), static_cast<size_t>(MMessageCount)) << Name;
+    std::vector<std::string> Swapped = Blocks;
+    std::swap(Swapped[MUpDirDescription], Swapped[MEmptyDescription]);
+    EXPECT_FALSE(LanguageFileProblems(Join(Head, Swapped), English, Comments).empty()) << Name;
+    const std::string Up = "// " + std::to_string(MUpDirDescription) + ":";
+    const std::string Empty = "// " + std::to_string(MEmptyDescription) + ":";
+    Swapped[MUpDirDescription].replace(0, Empty.size(), Up);
+    Swapped[MEmptyDescription].replace(0, Up.size(), Empty);
+    EXPECT_FALSE(LanguageFileProblems(Join(Head, Swapped), English, Comments).empty()) << Name;
+    std::vector<std::string> Missing = Blocks;
+    Missing.erase(Missing.begin() + MAbout);
+    EXPECT_FALSE(LanguageFileProblems(Join(Head, Missing), English, Comments).empty()) << Name;
+    std::string NoCR = Bytes;
+    NoCR.erase(NoCR.find("\r\n"), 1);
+    EXPECT_FALSE(LanguageFileProblems(NoCR, English, Comments).empty()) << Name;
   }
 }
 
