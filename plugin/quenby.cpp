@@ -2,6 +2,7 @@
 // the work on; the barriers keep every failure away from FAR.
 #include <cstring>
 #include <string>
+#include <vector>
 #include "Barrier.h"
 #include "Config.h"
 #include "FARIntf.h"
@@ -21,15 +22,15 @@ const int OpenFromFile = OPEN_FINDLIST;  // FAR sends 2 only to plugins exportin
 TNbumail* Panel(HANDLE hPlugin) { return static_cast<TNbumail*>(hPlugin); }
 
 // An OEM text as upper-case Unicode; false when a byte is no character of the OEM code page.
-bool OemUpperCase(const std::string& Text, std::wstring& Wide) {
+bool OemUpperCase(const std::string& Text, std::vector<wchar_t>& Wide) {
   Wide.clear();
   if (Text.empty()) return true;
   const int Size = static_cast<int>(Text.size());
   int Length = MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, Text.data(), Size, nullptr, 0);
   if (Length <= 0) return false;
   Wide.resize(static_cast<size_t>(Length));
-  MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, Text.data(), Size, &Wide[0], Length);
-  CharUpperBuffW(&Wide[0], static_cast<DWORD>(Length));
+  MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, Text.data(), Size, Wide.data(), Length);
+  CharUpperBuffW(Wide.data(), static_cast<DWORD>(Length));
   return true;
 }
 
@@ -37,7 +38,8 @@ bool OemUpperCase(const std::string& Text, std::wstring& Wide) {
 // are there, so that OEM "вфс" matches "ВФС", and no ANSI folding of the bytes turns OEM "Θ"
 // into "╔". Bytes the code page cannot read must be the same bytes.
 bool SameTextIgnoringCase(const std::string& A, const std::string& B) {
-  std::wstring WideA, WideB;
+  // A vector, not std::wstring: the library's own wide string is built with C++ exceptions.
+  std::vector<wchar_t> WideA, WideB;
   if (!OemUpperCase(A, WideA) || !OemUpperCase(B, WideB)) return A == B;
   return WideA == WideB;
 }
