@@ -253,6 +253,7 @@ void FarHost::RunDeferred() {
       if (p.closed) continue;
       p.ClosePlugin();
       p.closedTo = dir;
+      if (p.shownDir) filePanel.curDir = *p.shownDir;
       ChangeFilePanelDir(dir);
     }
     if (filePanel.pendingClose) {
@@ -267,8 +268,19 @@ void FarHost::RunDeferred() {
 }
 
 void FarHost::ChangeFilePanelDir(const std::string& text) {
-  if (text.empty()) return;  // FAR's SetCurDir tries no change; the panel is reread where it is
   std::string reason;
+  if (text.empty()) {
+    // FAR's SetCurDir tries no change: the panel is reread in the folder it keeps, which for a
+    // plugin of real names is the CurDir it showed last. Where that is no folder FAR climbs to
+    // the nearest one that is, without a box: the plugin did not land where it meant to.
+    const std::string kept = filePanel.curDir;
+    if (kept.empty() || filePanel.Reread(reason)) return;  // "": a test's panel of no folder
+    Log("FilePanel:RereadFailed(" + kept + ")");
+    if (!onChangeDirError)
+      Fail("FCTL_CLOSEPLUGIN: after an empty close text FAR rereads \"" + kept + "\", the "
+           "folder the plugin's panel showed last, which is not an existing folder: FAR " + reason);
+    return;
+  }
   if (!filePanel.ChangeDir(text, reason)) {
     // FAR shows its error box naming the text and stays where it was.
     Log("FilePanel:ChangeDirFailed(" + text + ")");

@@ -302,4 +302,27 @@ bool FilePanel::ChangeDir(const std::string& text, std::string& reason) {
   return ok;
 }
 
+bool FilePanel::Reread(std::string& reason) {
+  const std::string kept = PanelDirectory(curDir);
+  DWORD error = 0;
+  if (FarChDir(kept, error) && GetFileAttributesA(kept.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    curDir = CurrentFolder();
+    return true;
+  }
+  // CheckShortcutFolder: the nearest folder above that exists ("X:" becomes "X:\").
+  std::string up = kept;
+  for (std::size_t slash; (slash = up.find_last_of('\\')) != std::string::npos;) {
+    up.erase(slash);
+    if (up.empty() || GetFileAttributesA(up.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    if (up.size() == 2 && up[1] == ':') up += '\\';
+    if (FarChDir(up, error)) {
+      curDir = CurrentFolder();
+      reason = "climbs to " + curDir;
+      return false;
+    }
+  }
+  reason = "goes to its own folder and opens the disks menu";
+  return false;
+}
+
 }  // namespace farhost

@@ -55,6 +55,10 @@ struct FilePanel {
   // line of FAR's error box in `reason`, where FAR shows that box; the panel then stays where
   // it was. curDir becomes the current folder as GetCurrentDirectory gives it.
   bool ChangeDir(const std::string& text, std::string& reason);
+  // FAR's SetCurPath before it rereads the panel: curDir becomes the current folder. Where it
+  // is no folder FAR climbs silently to the nearest folder above it that exists, or, with none,
+  // goes to its own folder and opens the disks menu; false then, with what FAR did in `reason`.
+  bool Reread(std::string& reason);
 };
 
 // FAR's order: ".." first; in sorted modes folders before files, then the mode's key, ties by

@@ -50,7 +50,23 @@ bool PluginPanel::Reread(int opMode, bool keepSelection) {
   bool ok = ReadOnce(opMode, keepSelection);
   inReread_ = false;
   host.EndCall();
+  NoteShown();
   return ok && !closed;
+}
+
+void PluginPanel::NoteShown() {
+  if (closed || pendingClose || !hasInfo) return;
+  if (!(info.flags & OPIF_REALNAMES) || items.empty()) return;
+  if (!info.curDir.empty()) {
+    shownDir = info.curDir;
+    return;
+  }
+  const HostItem* item = Current();
+  if (!item || item->name == "..") return;
+  std::string dir = item->name;
+  std::size_t slash = dir.find_last_of('\\');
+  if (slash != std::string::npos && slash != 0) dir.erase(dir[slash - 1] == ':' ? slash + 1 : slash);
+  shownDir = dir;
 }
 
 bool PluginPanel::ReadOnce(int opMode, bool keepSelection) {
@@ -224,8 +240,8 @@ bool PluginPanel::EnterDefault() {
 
 int PluginPanel::Key(int key, unsigned controlState) {
   int handled = ProcessKey(key, controlState);
-  if (handled || closed) return handled;
-  FarKey(key, controlState);
+  if (!handled && !closed) FarKey(key, controlState);
+  NoteShown();
   return handled;
 }
 

@@ -36,6 +36,10 @@ class PluginPanel {
   PluginPanelItem* lastFindData = nullptr;  // the plugin's last array (already freed)
   int lastFindDataCount = 0;
   std::optional<std::string> pendingClose;
+  // The folder FAR keeps for this side while the panel is shown: for a plugin of real names
+  // with items, FAR copies the CurDir it draws (or, when that is empty, the current item's
+  // folder) over the panel's own folder at every redraw, and rereads it after an empty close.
+  std::optional<std::string> shownDir;
 
   PluginPanel(FarHost& h, HANDLE handle) : host(h), handle(handle) {}
   PluginPanel(const PluginPanel&) = delete;
@@ -88,6 +92,7 @@ class PluginPanel {
   bool inReread_ = false;
   bool ReadOnce(int opMode, bool keepSelection);
   // FAR's list after an update: its "..", the sort, and the cursor back on the old name.
+  void NoteShown();  // FAR's redraw: shownDir as flshow.cpp takes it
   void TakeItems(std::vector<HostItem> fresh, const std::set<std::string>& oldSelected);
   void Arrange(const std::string& oldName, int oldIndex);
   void FarKey(int key, unsigned controlState);  // FAR's action on a key the plugin left

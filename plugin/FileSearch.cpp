@@ -50,6 +50,12 @@ std::string WithoutLastName(const std::string& Path) {
 // ---------------------------------------------------------------------------------------------
 // File searches
 
+std::string CurrentFolder() {
+  char Folder[MAX_PATH];
+  const DWORD Length = GetCurrentDirectoryA(sizeof(Folder), Folder);
+  return Length > 0 && Length < sizeof(Folder) ? std::string(Folder, Length) : std::string();
+}
+
 bool IsDots(const char* Name) { return !strcmp(Name, ".") || !strcmp(Name, ".."); }
 
 namespace {

@@ -8,6 +8,9 @@
 std::string DirectoryPart(const std::string& Path);   // up to and including the last '\\' or ':'
 std::string WithoutLastName(const std::string& Path); // cut at the last '\\' (kept whole if none)
 size_t LastCharOf(const std::string& Text, const char* Chars);  // npos when none
+// The process's current folder as FAR reports a folder ("X:\" for a root, no final backslash
+// otherwise); empty when it does not fit FAR's 260-byte field.
+std::string CurrentFolder();
 
 // A file search, closed when it goes out of scope.
 class TFindHandle {

@@ -181,9 +181,16 @@ TNbumail::TNbumail(const std::string& FileName)
   FStartDir.assign(FPanelInfo.CurDir, strnlen(FPanelInfo.CurDir, sizeof(FPanelInfo.CurDir)));
   // FAR copies the CurDir it is handed into 260 bytes: a longer text would overrun them.
   if (FStartDir.size() >= MAX_PATH) FStartDir.resize(MAX_PATH - 1);
-  // Over another plugin's panel CurDir is that plugin's own text ("C:", "d1\"), which FAR
-  // may not take for a folder: an empty close text returns FAR to the folder it showed before.
-  if (!FPanelInfo.Plugin) FCloseDir = FStartDir;
+  if (!FPanelInfo.Plugin) {
+    FCloseDir = FStartDir;
+    return;
+  }
+  // Over another plugin's panel CurDir is that plugin's own text ("C:", "d1\"), not a folder.
+  // FAR takes the CurDir a panel of real names reports for its own folder, and an empty close
+  // text makes it reread that folder: so the root list reports the process's current folder,
+  // which exists, and the close hands FAR nothing.
+  std::string Here = CurrentFolder();
+  if (!Here.empty()) FStartDir = Here;
 }
 
 TNbumail::~TNbumail() = default;

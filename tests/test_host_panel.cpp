@@ -139,6 +139,18 @@ TEST(HostFilePanel, CloseTextChangesFolderAsFarDoes) {
     EXPECT_EQ(reason, f.reason) << f.text;
     EXPECT_TRUE(at(top)) << f.text << ": " << panel.curDir;
   }
+
+  // After an empty close FAR rereads the folder it keeps; where that is gone it climbs, without
+  // a box, to the nearest folder above that exists.
+  panel.curDir = deeper;
+  EXPECT_TRUE(panel.Reread(reason) && at(deeper)) << reason;
+  panel.curDir = sub + "\\Gone\\Deeper";
+  EXPECT_FALSE(panel.Reread(reason));
+  EXPECT_TRUE(at(sub)) << panel.curDir;
+  EXPECT_EQ(reason, "climbs to " + panel.curDir);
+  SetCurrentDirectoryA(top.c_str());
+  panel.curDir = "d1\\";
+  EXPECT_FALSE(panel.Reread(reason)) << "a relative text names no folder here";
   SetCurrentDirectoryA(saved);
 }
 
