@@ -57,16 +57,13 @@ bool PluginPanel::Reread(int opMode, bool keepSelection) {
 void PluginPanel::NoteShown() {
   if (closed || pendingClose || !hasInfo) return;
   if (!(info.flags & OPIF_REALNAMES) || items.empty()) return;
-  if (!info.curDir.empty()) {
+  // With an empty CurDir FAR takes the current item's folder instead. The host then leaves the
+  // folder as it was: its tests' file panels may show no folder at all, which FAR's never do,
+  // and the list a plugin opened over one of them names no folder to take.
+  if (info.curDir.empty())
+    shownDir.reset();
+  else
     shownDir = info.curDir;
-    return;
-  }
-  const HostItem* item = Current();
-  if (!item || item->name == "..") return;
-  std::string dir = item->name;
-  std::size_t slash = dir.find_last_of('\\');
-  if (slash != std::string::npos && slash != 0) dir.erase(dir[slash - 1] == ':' ? slash + 1 : slash);
-  shownDir = dir;
 }
 
 bool PluginPanel::ReadOnce(int opMode, bool keepSelection) {

@@ -37,8 +37,8 @@ class PluginPanel {
   int lastFindDataCount = 0;
   std::optional<std::string> pendingClose;
   // The folder FAR keeps for this side while the panel is shown: for a plugin of real names
-  // with items, FAR copies the CurDir it draws (or, when that is empty, the current item's
-  // folder) over the panel's own folder at every redraw, and rereads it after an empty close.
+  // with items, FAR copies the CurDir it draws over the panel's own folder at every redraw,
+  // and rereads it after an empty close.
   std::optional<std::string> shownDir;
 
   PluginPanel(FarHost& h, HANDLE handle) : host(h), handle(handle) {}
