@@ -30,7 +30,7 @@ namespace {
 
 // FAR's Message as far/message.cpp builds it: a dialog as wide as its longest line, the lines
 // centred (or from column 5), the buttons a centred group without brackets, the first focused.
-std::vector<DialogItem> MessageItems(const MessageCall& m, int scrX, int scrY, DialogSpec& spec) {
+std::vector<DialogItem> MessageItems(const MessageCall& m, int scrX, int scrY, DialogLook& look) {
   const std::vector<std::string> lines = m.Lines(), buttons = m.Buttons();
   const std::string title = m.Title();
   const int count = static_cast<int>(lines.size());
@@ -48,9 +48,9 @@ std::vector<DialogItem> MessageItems(const MessageCall& m, int scrX, int scrY, D
     y1 = y1 + count + 3 < scrY && down > y1 + 2 ? down : y1 + 2;
   }
   int y2 = y1 + count + 3 + (buttons.empty() ? 0 : 1);
-  spec.x1 = x1, spec.y1 = y1, spec.width = x2 - x1 + 1, spec.height = y2 - y1 + 1;
-  spec.warning = (m.flags & FMSG_WARNING) != 0;
-  spec.hasHelp = !m.helpTopicNull, spec.helpTopic = m.helpTopic;
+  look.x1 = x1, look.y1 = y1, look.width = x2 - x1 + 1, look.height = y2 - y1 + 1;
+  look.warning = (m.flags & FMSG_WARNING) != 0;
+  look.hasHelp = !m.helpTopicNull, look.helpTopic = m.helpTopic;
 
   std::vector<DialogItem> items(1);
   items[0].type = DI_DOUBLEBOX;
@@ -83,14 +83,14 @@ std::vector<DialogItem> MessageItems(const MessageCall& m, int scrX, int scrY, D
 
 int ShowMessage(ModalHost& host, const MessageCall& m) {
   Screen s = host.Background();
-  DialogSpec spec;
-  std::vector<DialogItem> items = MessageItems(m, s.W - 1, s.H - 1, spec);
+  DialogLook look;
+  std::vector<DialogItem> items = MessageItems(m, s.W - 1, s.H - 1, look);
   if (m.Buttons().empty()) {  // FAR leaves such a box on the screen and returns at once
-    DrawDialog(s, items, spec);
+    DrawDialog(s, items, look);
     host.Show(s);
     return -1;
   }
-  int chosen = RunDialog(host, items, spec);
+  int chosen = RunDialog(host, items, look);
   int first = static_cast<int>(items.size() - m.Buttons().size());
   return chosen < 0 ? -1 : chosen - first;
 }
@@ -101,11 +101,11 @@ int ShowMessage(ModalHost& host, const MessageCall& m) {
 int ShowDialog(ModalHost& host, std::vector<FarDialogItem>& items, int x1, int y1, int x2, int y2,
                const std::string& helpTopic) {
   std::vector<DialogItem> dialog = FromPlugin(items);
-  DialogSpec spec;
-  spec.x1 = x1, spec.y1 = x1 < 0 ? -1 : y1;
-  spec.width = x1 < 0 ? x2 : x2 - x1 + 1, spec.height = x1 < 0 ? y2 : y2 - y1 + 1;
-  spec.helpTopic = helpTopic, spec.hasHelp = true;
-  int chosen = RunDialog(host, dialog, spec);
+  DialogLook look;
+  look.x1 = x1, look.y1 = x1 < 0 ? -1 : y1;
+  look.width = x1 < 0 ? x2 : x2 - x1 + 1, look.height = x1 < 0 ? y2 : y2 - y1 + 1;
+  look.helpTopic = helpTopic, look.hasHelp = true;
+  int chosen = RunDialog(host, dialog, look);
   ToPlugin(dialog, items);
   return chosen;
 }

@@ -230,20 +230,20 @@ int DefaultButton(const std::vector<DialogItem>& items) {
 
 }  // namespace
 
-Rect DrawDialog(Screen& s, std::vector<DialogItem>& items, const DialogSpec& spec) {
-  CentreGroups(items, spec.width);
-  const Palette& pal = spec.warning ? Warning : Normal;
-  int w = std::min(spec.width, s.W), h = std::min(spec.height, s.H);
+Rect DrawDialog(Screen& s, std::vector<DialogItem>& items, const DialogLook& look) {
+  CentreGroups(items, look.width);
+  const Palette& pal = look.warning ? Warning : Normal;
+  int w = std::min(look.width, s.W), h = std::min(look.height, s.H);
   // FAR centres a dialog at ((ScrX - width + 1) / 2, (ScrY - height + 1) / 2).
-  const int ox = spec.x1 < 0 ? (s.W - w) / 2 : spec.x1;
-  const int oy = spec.y1 < 0 ? (s.H - h) / 2 : spec.y1;
+  const int ox = look.x1 < 0 ? (s.W - w) / 2 : look.x1;
+  const int oy = look.y1 < 0 ? (s.H - h) / 2 : look.y1;
   WindowBackground(s, ox, oy, ox + w - 1, oy + h - 1, pal.text);
   for (const DialogItem& it : items)
     if (!it.hidden) DrawItem(s, it, ox, oy, w, pal);
   return Rect{ox, oy, ox + w - 1, oy + h - 1};
 }
 
-int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogSpec& spec) {
+int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogLook& look) {
   const int n = static_cast<int>(items.size());
   int focus = -1;
   for (int i = 0; i < n && focus < 0; ++i)
@@ -253,17 +253,17 @@ int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogSpec&
   for (;;) {
     for (int i = 0; i < n; ++i) items[i].focus = i == focus;
     Screen s = host.Background();
-    DrawDialog(s, items, spec);
+    DrawDialog(s, items, look);
     Key k = host.Read(s);
     if (k.kind == Key::End) return -1;
     if (k.kind != Key::Press || focus < 0) continue;
     DialogItem& it = items[focus];
     const bool edit = IsEdit(it.type);
     if (k.Is(VK_F1)) {
-      if (spec.hasHelp) host.Help(spec.helpTopic);
+      if (look.hasHelp) host.Help(look.helpTopic);
       continue;
     }
-    if (k.Is(VK_ESCAPE) || (k.Is(VK_F10) && !spec.f10Taken)) return -1;
+    if (k.Is(VK_ESCAPE) || (k.Is(VK_F10) && !look.f10Taken)) return -1;
     if (k.Is(VK_RETURN) || k.Is(VK_RETURN, PKF_CONTROL)) {
       int chosen = it.type == DI_BUTTON && k.control == 0 ? focus : DefaultButton(items);
       if (chosen < 0) chosen = focus;

@@ -28,7 +28,7 @@ struct DialogItem {
   static constexpr int Combo = 10;  // FAR 1.75's DI_COMBOBOX (a drop-down list)
 };
 
-struct DialogSpec {
+struct DialogLook {
   int x1 = -1, y1 = -1;  // -1: centred
   int width = 0, height = 0;
   bool warning = false;  // FAR's warning colours (white on red)
@@ -38,9 +38,9 @@ struct DialogSpec {
 };
 
 // The dialog drawn over `s` (groups centred first); the rectangle it took is returned.
-Rect DrawDialog(Screen& s, std::vector<DialogItem>& items, const DialogSpec& spec);
+Rect DrawDialog(Screen& s, std::vector<DialogItem>& items, const DialogLook& look);
 // FAR's Dialog: the index of the item that closed it, -1 on Esc or F10.
-int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogSpec& spec);
+int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogLook& look);
 
 // A plugin's FAR 1.63 items through the same dialog; what the user set is written back.
 std::vector<DialogItem> FromPlugin(const std::vector<FarDialogItem>& items);

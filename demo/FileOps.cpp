@@ -195,9 +195,9 @@ Overwrite AskOverwrite(ModalHost& host, const std::string& source, const std::st
   d[4].noClose = d[5].noClose = true;  // FAR shows the file in its viewer
   d[7].focus = true;
   d[9].defaultButton = true;
-  DialogSpec spec;
-  spec.width = 68, spec.height = 13, spec.warning = true;
-  switch (RunDialog(host, d, spec)) {
+  DialogLook look;
+  look.width = 68, look.height = 13, look.warning = true;
+  switch (RunDialog(host, d, look)) {
     case 9:
       return Overwrite::Yes;
     case 10:
@@ -287,10 +287,10 @@ bool RunFileOp(ModalHost& host, FileOp op, const FileOpSource& source,
   std::vector<DialogItem> items =
       CopyDialog(move, source.name, ProposedTarget(op, source, otherFolder));
   items[14].disabled = !IsFolder(source.path);  // FAR: no filter for a single file
-  DialogSpec spec;
-  spec.width = 76, spec.height = 16;
-  spec.f10Taken = true;  // FAR opens its folder tree, which the demo does not have
-  if (RunDialog(host, items, spec) != CopyButton) return false;
+  DialogLook look;
+  look.width = 76, look.height = 16;
+  look.f10Taken = true;  // FAR opens its folder tree, which the demo does not have
+  if (RunDialog(host, items, look) != CopyButton) return false;
   std::string target = Trimmed(items[Target].data);
   if (target.empty()) return false;
   bool rooted = target.size() > 1 && (target[1] == ':' || target[0] == '\\');
@@ -317,9 +317,9 @@ std::string MakeFolder(ModalHost& host, const std::string& folder, std::string& 
   d[0].y2 = 8;
   d[2].focus = d[2].history = true;
   d[6].defaultButton = true;
-  DialogSpec spec;
-  spec.width = 76, spec.height = 10;
-  if (RunDialog(host, d, spec) != 6) return "";
+  DialogLook look;
+  look.width = 76, look.height = 10;
+  if (RunDialog(host, d, look) != 6) return "";
   std::string names = Trimmed(d[2].data), first;
   if (names.empty()) return "";
   last = names;

@@ -29,9 +29,9 @@ bool AskHotKey(ModalHost& modal, const std::string& name, char& key) {
   d[2].focus = d[2].defaultButton = true;
   d[2].data = key ? std::string(1, key) : std::string();
   d[3].x1 = 8, d[3].y1 = 3, d[3].x2 = 58, d[3].data = name;
-  DialogSpec spec;
-  spec.width = 64, spec.height = 6;
-  if (RunDialog(modal, d, spec) != 2) return false;
+  DialogLook look;
+  look.width = 64, look.height = 6;
+  if (RunDialog(modal, d, look) != 2) return false;
   key = d[2].data.empty() || d[2].data[0] == ' ' ? 0 : d[2].data[0];
   return true;
 }
