@@ -181,16 +181,16 @@ TNbumail::TNbumail(const std::string& FileName)
   FStartDir.assign(FPanelInfo.CurDir, strnlen(FPanelInfo.CurDir, sizeof(FPanelInfo.CurDir)));
   // FAR copies the CurDir it is handed into 260 bytes: a longer text would overrun them.
   if (FStartDir.size() >= MAX_PATH) FStartDir.resize(MAX_PATH - 1);
-  if (!FPanelInfo.Plugin) {
-    FCloseDir = FStartDir;
-    return;
+  // Over another plugin's panel CurDir is that plugin's own text ("C:", "d1\"), no folder FAR
+  // could return to: the process's current folder, where that plugin last went, stands in for
+  // it. Not an empty close text: FAR would reread the CurDir this panel showed last, which after
+  // a climb and AutoExitPlugin is a folder view's, relative ones included.
+  if (FPanelInfo.Plugin) {
+    const std::string Here = CurrentFolder();
+    if (Here.empty()) return;  // none that fits FAR's field: the close hands FAR nothing
+    FStartDir = Here;
   }
-  // Over another plugin's panel CurDir is that plugin's own text ("C:", "d1\"), not a folder.
-  // FAR takes the CurDir a panel of real names reports for its own folder, and an empty close
-  // text makes it reread that folder: so the root list reports the process's current folder,
-  // which exists, and the close hands FAR nothing.
-  std::string Here = CurrentFolder();
-  if (!Here.empty()) FStartDir = Here;
+  FCloseDir = FStartDir;
 }
 
 TNbumail::~TNbumail() = default;

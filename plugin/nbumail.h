@@ -85,7 +85,7 @@ class TNbumail {
   int FLevel;
   std::string FFolder;
   std::string FStartDir;
-  std::string FCloseDir;     // handed to FAR at the close: FStartDir, or empty over a plugin
+  std::string FCloseDir;     // handed to FAR at the close: FStartDir when that is a folder
   bool FIdleUpdate = false;  // the reread in progress was asked for by FAR's idle event
   TExceptionText FShownFailure = "";  // the last reread failure shown; empty after a success
 };

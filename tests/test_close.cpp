@@ -149,8 +149,8 @@ TEST_F(Close, ByAutoExitInsideTheRereads) {
 
 // Opened from F11 over another plugin's panel, Quenby finds that plugin's CurDir in PanelInfo:
 // here its own folder views of a relative mask ("Mail\") and of a drive-relative one ("C:").
-// Neither need be a folder FAR can change to (FAR closes both panels and, from the file panel's
-// folder, "Mail\" names nothing), so the close hands FAR an empty text: back where it was.
+// Neither need be a folder FAR can change to, so the list reports the process's current folder
+// instead, and the close hands FAR that folder.
 TEST_F(Close, OverAnotherPluginsPanel) {
   // Entering "Mail\*.msg" makes Dir\Mail the current folder, where the view then searches.
   WriteBytes(Dir + "\\Mail\\b.msg", "b");
@@ -177,11 +177,43 @@ TEST_F(Close, OverAnotherPluginsPanel) {
     ASSERT_TRUE(P->SetCurrent(".."));
     P->Enter();
     EXPECT_TRUE(P->closed);
-    EXPECT_EQ(P->closedTo, "") << Entry;
-    EXPECT_EQ(Host->filePanel.curDir, Here) << Entry;  // FAR rereads the folder it kept
+    EXPECT_EQ(P->closedTo, Here) << Entry;
+    EXPECT_EQ(Host->filePanel.curDir, Here) << Entry;
     EXPECT_EQ(Host->Count("FilePanel:ChangeDirFailed"), 0);
     EXPECT_EQ(Host->Count("FilePanel:RereadFailed"), 0);
   }
+}
+
+// The same, closed by AutoExitPlugin right after an emptied folder view of a relative mask
+// climbed back: FAR keeps the CurDir it drew last, "Mail\", for its panel's folder, and only a
+// close text naming a real folder takes it out of there.
+TEST_F(Close, OverAnotherPluginsPanelByAutoExit) {
+  WriteBytes(List, "Mail\\*.msg,Relative\r\n");
+  ASSERT_TRUE(CreateDirectoryA((Dir + "\\Mail\\Mail").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((Dir + "\\Mail\\Mail\\Mail").c_str(), nullptr));
+  WriteBytes(Dir + "\\Mail\\Mail\\c.msg", "c");  // what the views find from Mail, Mail\Mail
+  WriteBytes(Dir + "\\Mail\\Mail\\Mail\\d.msg", "d");
+  ShowFolder(Dir + "\\Sub", {"..", "LIST.VFS"}, 1);
+  ASSERT_TRUE(SetCurrentDirectoryA(Dir.c_str()));  // where the relative mask starts
+  FarHost::Panel* Under = Host->OpenPlugin(OPEN_PLUGINSMENU);
+  ASSERT_NE(Under, nullptr);
+  ASSERT_TRUE(Under->SetCurrent("Mail\\*.msg"));
+  Under->Enter();
+  ASSERT_EQ(Under->info.curDir, "Mail\\");
+  const std::string Here = CurrentFolder();
+  FarHost::Panel* P = Host->OpenPlugin(OPEN_PLUGINSMENU);
+  ASSERT_NE(P, nullptr);
+  ASSERT_TRUE(P->SetCurrent("Mail\\*.msg"));
+  P->Enter();
+  ASSERT_EQ(P->info.curDir, "Mail\\");
+  ASSERT_EQ(P->Names(), (std::vector<std::string>{"..", "Mail\\d.msg"}));
+  ASSERT_TRUE(DeleteFileA((Dir + "\\Mail\\Mail\\Mail\\d.msg").c_str()));
+  P->ProcessEvent(FE_IDLE);
+  EXPECT_TRUE(P->closed);
+  EXPECT_EQ(P->closedTo, Here);
+  EXPECT_EQ(Host->filePanel.curDir, Here);
+  EXPECT_EQ(Host->Count("FilePanel:ChangeDirFailed"), 0);
+  EXPECT_EQ(Host->Count("FilePanel:RereadFailed"), 0);
 }
 
 // While the list file cannot be read, FAR's idle rereads show its exception box once; any other
