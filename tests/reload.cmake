@@ -1,3 +1,3 @@
-# Thousands of loads and unloads of the DLL, each with an exception thrown and caught inside it:
+# Thousands of loads and unloads of the DLL, each with a failure shown in the exception box:
 # every TLS slot, handle and heap block a load takes must come back when it is unloaded.
 quenby_add_test(test_reload test_reload.cpp)
