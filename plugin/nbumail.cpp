@@ -183,9 +183,9 @@ TNbumail::TNbumail(const std::string& FileName)
   if (FStartDir.size() >= MAX_PATH) FStartDir.resize(MAX_PATH - 1);
   // Over another plugin's panel CurDir is that plugin's own text ("C:", "d1\"), no folder FAR
   // could return to: the process's current folder, where that plugin last went, stands in for
-  // it. Not an empty close text: FAR would reread the CurDir this panel showed last, which after
-  // a climb and AutoExitPlugin is a folder view's, relative ones included.
-  if (FPanelInfo.Plugin) {
+  // it, as it does for an empty CurDir. Not an empty close text: FAR would reread the CurDir
+  // this panel showed last, after a climb and AutoExitPlugin a folder view's, relative or not.
+  if (FPanelInfo.Plugin || FStartDir.empty()) {
     const std::string Here = CurrentFolder();
     if (Here.empty()) return;  // none that fits FAR's field: the close hands FAR nothing
     FStartDir = Here;

@@ -216,6 +216,20 @@ TEST_F(Close, OverAnotherPluginsPanelByAutoExit) {
   EXPECT_EQ(Host->Count("FilePanel:RereadFailed"), 0);
 }
 
+// A panel that gives no folder at all: the current folder stands in for it too, so that the
+// close still names one.
+TEST_F(Close, OverAPanelOfNoFolder) {
+  ShowFolder("", {"..", "LIST.VFS"}, 1);
+  ASSERT_TRUE(SetCurrentDirectoryA((Dir + "\\Mail").c_str()));
+  FarHost::Panel* P = Host->OpenPlugin(OPEN_PLUGINSMENU);
+  ASSERT_NE(P, nullptr);
+  EXPECT_EQ(P->info.curDir, Dir + "\\Mail");
+  ASSERT_TRUE(P->SetCurrent(".."));
+  P->Enter();
+  EXPECT_TRUE(P->closed);
+  EXPECT_EQ(P->closedTo, Dir + "\\Mail");
+}
+
 // While the list file cannot be read, FAR's idle rereads show its exception box once; any other
 // reread shows it again, and after a reread that succeeds the next failure is shown again.
 TEST_F(Close, AnUnreadableListShowsOneBoxPerFailure) {
