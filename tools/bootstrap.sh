@@ -15,8 +15,14 @@ if [ ${#need[@]} -gt 0 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
+  # A mirror caught mid-sync can fail one suite's index (seen: bookworm-security for i386). apt
+  # then offers amd64 libraries newer than their i386 twins, which multiarch refuses; taking both
+  # from the release's own suite installs a matching pair.
+  $SUDO apt-get update -qq || echo "bootstrap: apt-get update reported errors; going on with the lists it has" >&2
+  install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" "${need[@]}"; }
+  install || { codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+               echo "bootstrap: retrying from the $codename suite alone" >&2
+               install -t "$codename"; }
 fi
 
 # Wine's 32-bit side needs the kernel to run i386 programs. Some kernels have that switched off
