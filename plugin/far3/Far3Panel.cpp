@@ -279,7 +279,10 @@ intptr_t TFar3Panel::ProcessInput(const INPUT_RECORD& Record) {
 }
 
 intptr_t TFar3Panel::ProcessEvent(intptr_t Event) {
-  if (FRestoreCursor) {
+  // FAR 3 sorts inside every update and tells the panel so: the cursor is put back once the
+  // list stands, not in the middle of the update.
+  const bool InsideUpdate = Event == FE_STARTSORT || Event == FE_ENDSORT || Event == FE_CHANGESORTPARAMS;
+  if (FRestoreCursor && !InsideUpdate) {
     FRestoreCursor = false;
     StartupInfo.PanelControl(this, FCTL_REDRAWPANEL, 0, &FSavedRedraw);
   }

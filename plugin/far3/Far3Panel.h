@@ -16,6 +16,15 @@ class TFar3Panel {
   TFar3Panel(const TFar3Panel&) = delete;
   TFar3Panel& operator=(const TFar3Panel&) = delete;
 
+  // FAR 3 closes a panel inside the plugin's own FCTL_CLOSEPANEL: ClosePanelW arrives while a
+  // call on the panel is still running. The panel goes when the outermost call has returned.
+  void Enter() { ++FCalls; }
+  bool Leave() { return --FCalls == 0 && FClosed; }  // true: delete it now
+  bool MarkClosed() {                                 // true: no call runs, delete it now
+    FClosed = true;
+    return FCalls == 0;
+  }
+
   // A list file that cannot be read fills Failure; FAR then gets no items.
   void GetFindData(GetFindDataInfo* Info, TFailure& Failure);
   void FreeFindData();
@@ -49,5 +58,7 @@ class TFar3Panel {
   std::wstring FFolder;
   std::wstring FStartDir;  // the folder FAR showed: the root list's CurDir and the close's folder
   bool FIdleUpdate = false;  // the reread in progress was asked for by FAR's idle event
-  TExceptionText FShownFailure = {};// the last reread failure shown; empty after a success
+  TExceptionText FShownFailure = {};
+  int FCalls = 0;        // calls of FAR on this panel now running
+  bool FClosed = false;  // FAR has closed the panel// the last reread failure shown; empty after a success
 };

@@ -28,6 +28,23 @@ struct TAnalysedFile {
 
 TFar3Panel* Panel(HANDLE hPanel) { return static_cast<TFar3Panel*>(hPanel); }
 
+// Runs Work(Panel, Failure) on the panel of hPanel inside a barrier (Report gets what it
+// caught), keeping the panel alive until the call returns: FAR 3 may close it meanwhile.
+template <class W, class R> void OnPanel(HANDLE hPanel, W&& Work, R&& Report) {
+  TFar3Panel* P = Panel(hPanel);
+  if (!Guard([&] { P->Enter(); }, true)) return;  // no panel there: nothing was entered
+  GuardAndReport([&](TFailure& Failure) { Work(P, Failure); }, Report);
+  bool Gone = false;
+  Guard([&] { Gone = P->Leave(); }, true);
+  if (Gone) Guard([&] { delete P; }, true);
+}
+
+template <class W> void OnPanel(HANDLE hPanel, W&& Work, bool Box) {
+  OnPanel(hPanel, [&](TFar3Panel* P, TFailure&) { Work(P); }, [Box](const TFailure& Caught) {
+    if (Box) ShowExceptionBox(Caught);
+  });
+}
+
 // The extension of a name: from the last dot after the last '\' and ':', dot included.
 std::wstring Extension(const std::wstring& Name) {
   size_t Dot = Name.rfind(L'.');
@@ -130,41 +147,43 @@ HANDLE WINAPI OpenW(const OpenInfo* Info) {
 }
 
 void WINAPI ClosePanelW(const ClosePanelInfo* Info) {
-  Guard([&] { delete Panel(Info->hPanel); }, true);
+  TFar3Panel* P = Panel(Info->hPanel);
+  bool Now = false;
+  if (Guard([&] { Now = P->MarkClosed(); }, true) && Now) Guard([&] { delete P; }, true);
 }
 
 void WINAPI GetOpenPanelInfoW(OpenPanelInfo* Info) {
-  Guard([&] { Panel(Info->hPanel)->GetOpenPanelInfo(Info); }, true);
+  OnPanel(Info->hPanel, [&](TFar3Panel* P) { P->GetOpenPanelInfo(Info); }, true);
 }
 
 intptr_t WINAPI GetFindDataW(GetFindDataInfo* Info) {
-  GuardAndReport([&](TFailure& Failure) { Panel(Info->hPanel)->GetFindData(Info, Failure); },
-                 [&](const TFailure& Caught) {
-                   Info->PanelItem = nullptr;
-                   Info->ItemsNumber = 0;
-                   Panel(Info->hPanel)->ReportReadFailure(Caught);
-                 });
+  OnPanel(Info->hPanel, [&](TFar3Panel* P, TFailure& Failure) { P->GetFindData(Info, Failure); },
+          [&](const TFailure& Caught) {
+            Info->PanelItem = nullptr;
+            Info->ItemsNumber = 0;
+            Panel(Info->hPanel)->ReportReadFailure(Caught);
+          });
   return TRUE;
 }
 
 void WINAPI FreeFindDataW(const FreeFindDataInfo* Info) {
-  Guard([&] { Panel(Info->hPanel)->FreeFindData(); }, true);
+  OnPanel(Info->hPanel, [&](TFar3Panel* P) { P->FreeFindData(); }, true);
 }
 
 intptr_t WINAPI SetDirectoryW(const SetDirectoryInfo* Info) {
-  Guard([&] { Panel(Info->hPanel)->SetDirectory(Info->Dir); }, true);
+  OnPanel(Info->hPanel, [&](TFar3Panel* P) { P->SetDirectory(Info->Dir); }, true);
   return TRUE;
 }
 
 intptr_t WINAPI ProcessPanelInputW(const ProcessPanelInputInfo* Info) {
   intptr_t Result = 0;
-  Guard([&] { Result = Panel(Info->hPanel)->ProcessInput(Info->Rec); }, false);
+  OnPanel(Info->hPanel, [&](TFar3Panel* P) { Result = P->ProcessInput(Info->Rec); }, false);
   return Result;
 }
 
 intptr_t WINAPI ProcessPanelEventW(const ProcessPanelEventInfo* Info) {
   intptr_t Result = 0;
-  Guard([&] { Result = Panel(Info->hPanel)->ProcessEvent(Info->Event); }, false);
+  OnPanel(Info->hPanel, [&](TFar3Panel* P) { Result = P->ProcessEvent(Info->Event); }, false);
   return Result;
 }
 
