@@ -129,11 +129,16 @@ struct TGuardFrame {
 // ---------------------------------------------------------------------------------------------
 // x64: QuenbyGuardedCall(Work, Context, Guard) calls Work(Context) in a frame whose unwind data
 // names QuenbyGuardHandler as its exception handler, and keeps Guard at 32 bytes above the
-// frame's stack pointer (above the callee's home area), where the handler finds it. Returns 1
-// when Work returned, 0 when the handler unwound to QuenbyGuardResume.
+// frame's stack pointer (above the callee's home area), where the handler finds it. The frame
+// saves every register the caller may keep across the call, so that both ways back restore them
+// from it. Returns 1 when Work returned, 0 when the handler sent it to QuenbyGuardResume.
 
 extern "C" int QuenbyGuardedCall(TGuardedWork Work, void* Context, TGuardFrame* Guard);
 extern "C" char QuenbyGuardResume[];
+
+#define QUENBY_SAVE_XMM(N, AT) "  movaps %xmm" #N ", " #AT "(%rsp)\n  .seh_savexmm %xmm" #N ", " #AT "\n"
+#define QUENBY_LOAD_XMM(N, AT) "  movaps " #AT "(%rsp), %xmm" #N "\n"
+#define QUENBY_PUSH(R) "  pushq %" #R "\n  .seh_pushreg %" #R "\n"
 
 __asm__(
     ".text\n"
@@ -142,8 +147,13 @@ __asm__(
     ".def QuenbyGuardedCall; .scl 2; .type 32; .endef\n"
     ".seh_proc QuenbyGuardedCall\n"
     "QuenbyGuardedCall:\n"
-    "  subq $40, %rsp\n"
-    "  .seh_stackalloc 40\n"
+    QUENBY_PUSH(rbp) QUENBY_PUSH(rbx) QUENBY_PUSH(rsi) QUENBY_PUSH(rdi)
+    QUENBY_PUSH(r12) QUENBY_PUSH(r13) QUENBY_PUSH(r14) QUENBY_PUSH(r15)
+    "  subq $216, %rsp\n"
+    "  .seh_stackalloc 216\n"
+    QUENBY_SAVE_XMM(6, 48) QUENBY_SAVE_XMM(7, 64) QUENBY_SAVE_XMM(8, 80) QUENBY_SAVE_XMM(9, 96)
+    QUENBY_SAVE_XMM(10, 112) QUENBY_SAVE_XMM(11, 128) QUENBY_SAVE_XMM(12, 144)
+    QUENBY_SAVE_XMM(13, 160) QUENBY_SAVE_XMM(14, 176) QUENBY_SAVE_XMM(15, 192)
     "  .seh_endprologue\n"
     "  .seh_handler QuenbyGuardHandler, @except\n"
     "  movq %r8, 32(%rsp)\n"
@@ -151,20 +161,33 @@ __asm__(
     "  movq %rdx, %rcx\n"
     "  call *%rax\n"
     "  movl $1, %eax\n"
-    "QuenbyGuardDone:\n"
-    "  addq $40, %rsp\n"
-    "  ret\n"
-    "QuenbyGuardResume:\n"  // RtlUnwindEx lands here with %rsp back at the frame
+    "  jmp 1f\n"
+    "QuenbyGuardResume:\n"  // the handler lands here with %rsp back at the frame
     "  xorl %eax, %eax\n"
-    "  jmp QuenbyGuardDone\n"
+    "1:\n"
+    QUENBY_LOAD_XMM(6, 48) QUENBY_LOAD_XMM(7, 64) QUENBY_LOAD_XMM(8, 80) QUENBY_LOAD_XMM(9, 96)
+    QUENBY_LOAD_XMM(10, 112) QUENBY_LOAD_XMM(11, 128) QUENBY_LOAD_XMM(12, 144)
+    QUENBY_LOAD_XMM(13, 160) QUENBY_LOAD_XMM(14, 176) QUENBY_LOAD_XMM(15, 192)
+    "  addq $216, %rsp\n"
+    "  popq %r15\n  popq %r14\n  popq %r13\n  popq %r12\n"
+    "  popq %rdi\n  popq %rsi\n  popq %rbx\n  popq %rbp\n"
+    "  ret\n"
     ".seh_endproc\n");
 
-extern "C" EXCEPTION_DISPOSITION QuenbyGuardHandler(EXCEPTION_RECORD* Record, void* Frame, CONTEXT*,
-                                                    DISPATCHER_CONTEXT* Dispatch) {
+extern "C" EXCEPTION_DISPOSITION QuenbyGuardHandler(EXCEPTION_RECORD* Record, void* Frame,
+                                                    CONTEXT* Context, DISPATCHER_CONTEXT* Dispatch) {
   if (!IsCaughtHere(Record)) return ExceptionContinueSearch;
   TGuardFrame* Guard = *reinterpret_cast<TGuardFrame**>(static_cast<char*>(Frame) + 32);
   DescribeFault(Record, *Guard->Caught);
   Guard->Code = Record->ExceptionCode;
+  if (Record->ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+    // What is left of the stack holds no unwind: the frames above ours are dropped as they are
+    // (the plugin's own, which hold nothing to release), and the fault's context goes on at the
+    // barrier, whose frame restores the registers.
+    Context->Rsp = reinterpret_cast<DWORD64>(Frame);
+    Context->Rip = reinterpret_cast<DWORD64>(QuenbyGuardResume);
+    return ExceptionContinueExecution;
+  }
   // Runs the unwind handlers of every frame above ours and resumes at QuenbyGuardResume.
   RtlUnwindEx(Frame, QuenbyGuardResume, Record, nullptr, Dispatch->ContextRecord,
               Dispatch->HistoryTable);
