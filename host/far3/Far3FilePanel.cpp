@@ -2,7 +2,7 @@
 // folder shown after a plugin panel closes, and the list helpers both kinds of panel share.
 #include <algorithm>
 
-#include "Far3Panel.h"
+#include "Far3FileList.h"
 
 namespace far3host {
 

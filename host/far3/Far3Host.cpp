@@ -66,13 +66,13 @@ Far3Host::~Far3Host() {
   if (ServedHost() == this) SetServedHost(nullptr);
 }
 
-Far3Panel* Far3Host::FindPanel(HANDLE handle) const {
+Far3PluginPanel* Far3Host::FindPanel(HANDLE handle) const {
   for (const auto& p : panels)
     if (!p->closed && p->handle == handle) return p.get();
   return nullptr;
 }
 
-Far3Panel* Far3Host::LastOpenPanel() const {
+Far3PluginPanel* Far3Host::LastOpenPanel() const {
   for (auto it = panels.rbegin(); it != panels.rend(); ++it)
     if (!(*it)->closed) return it->get();
   return nullptr;
@@ -218,7 +218,7 @@ intptr_t Far3Host::Configure(std::size_t item) {
 // ---------------------------------------------------------------------------------------------
 // Opening a panel
 
-Far3Panel* Far3Host::Adopt(HANDLE h, const std::wstring& hostFile, bool sendFocus,
+Far3PluginPanel* Far3Host::Adopt(HANDLE h, const std::wstring& hostFile, bool sendFocus,
                            const char* what) {
   if (!h) return nullptr;
   if (h == INVALID_HANDLE_VALUE && hostFile.empty()) {
@@ -229,8 +229,8 @@ Far3Panel* Far3Host::Adopt(HANDLE h, const std::wstring& hostFile, bool sendFocu
   if (FindPanel(h)) Fail(std::string(what) + " returned the handle of a panel that is open");
   if (activePanel && !activePanel->closed)
     Fail(std::string(what) + ": a panel opened over another plugin panel is not modelled");
-  panels.push_back(std::make_unique<Far3Panel>(*this, h, hostFile));
-  Far3Panel* p = panels.back().get();
+  panels.push_back(std::make_unique<Far3PluginPanel>(*this, h, hostFile));
+  Far3PluginPanel* p = panels.back().get();
   activePanel = p;
   // SetPluginMode: the focus event (with a redraw), the panel's modes and sort from its info.
   if (sendFocus) {
@@ -254,7 +254,7 @@ Far3Panel* Far3Host::Adopt(HANDLE h, const std::wstring& hostFile, bool sendFocu
   return p;
 }
 
-Far3Panel* Far3Host::OpenFromPluginsMenu(std::size_t item) {
+Far3PluginPanel* Far3Host::OpenFromPluginsMenu(std::size_t item) {
   if (!NeedLoaded("OpenW") || !exports.Open) return nullptr;
   GetPluginInfo();
   if (item >= pluginInfo.pluginMenu.size()) {
@@ -270,7 +270,7 @@ Far3Panel* Far3Host::OpenFromPluginsMenu(std::size_t item) {
   return Adopt(h, std::wstring(), true, "OpenW(OPEN_PLUGINSMENU)");
 }
 
-Far3Panel* Far3Host::OpenFromDisksMenu(bool left, std::size_t item) {
+Far3PluginPanel* Far3Host::OpenFromDisksMenu(bool left, std::size_t item) {
   if (!NeedLoaded("OpenW") || !exports.Open) return nullptr;
   GetPluginInfo();
   if (item >= pluginInfo.diskMenu.size()) {
@@ -287,7 +287,7 @@ Far3Panel* Far3Host::OpenFromDisksMenu(bool left, std::size_t item) {
   return Adopt(h, std::wstring(), true, "OpenW(disks menu)");
 }
 
-Far3Panel* Far3Host::EnterOnFile(const std::wstring& path) {
+Far3PluginPanel* Far3Host::EnterOnFile(const std::wstring& path) {
   if (!NeedLoaded("AnalyseW") || !exports.Analyse || !exports.Open) return nullptr;
   const std::wstring name = FullPath(path);
   // PluginManager::OpenFilePlugin: the first PluginMaxReadData bytes (128 KB), any sharing.

@@ -1,8 +1,8 @@
 // The FAR 3 stand-in the FAR 3 tests include: Far3Host plays FAR 3.0.6730 as a whole around one
 // FAR 3 plugin DLL. Its parts: Far3Host.cpp (loading, start-up, the menus and the opening of
 // panels, plclass.cpp and plugins.cpp), Far3Services.cpp (the service table, plugapi.cpp:
-// Message, GetMsg, AdvControl), Far3PanelControl.cpp (PanelControl, panel.cpp), Far3Panel (the
-// file and plugin panels, filelist.cpp), Far3Dialog, Far3Settings, Far3Language, Far3Records.
+// Message, GetMsg, AdvControl), Far3PanelControl.cpp (PanelControl, panel.cpp), Far3FileList (the
+// file and plugin panels, filelist.cpp), Far3Dialog, Far3SettingsStore, Far3Language, Far3Records.
 // One Far3Host at a time per process: the services find it through a static pointer.
 #pragma once
 
@@ -17,9 +17,9 @@
 #include "CallLog.h"
 #include "Far3Dialog.h"
 #include "Far3Language.h"
-#include "Far3Panel.h"
+#include "Far3FileList.h"
 #include "Far3Records.h"
-#include "Far3Settings.h"
+#include "Far3SettingsStore.h"
 #include "far3.h"
 
 namespace far3host {
@@ -95,13 +95,13 @@ class Far3Host : public farhost::CallLog {
 
   // --- opening (plugins.cpp, diskmenu.cpp, filelist.cpp ProcessEnter) ---
   // The plugins menu (F11): OpenW(OPEN_PLUGINSMENU, the item's GUID). nullptr: no panel.
-  Far3Panel* OpenFromPluginsMenu(std::size_t item = 0);
+  Far3PluginPanel* OpenFromPluginsMenu(std::size_t item = 0);
   // The disks menu (Alt+F1 left / Alt+F2 right): the item's GUID; nullptr: no panel, or the
   // plugin offers no disks-menu item (then a recorded failure).
-  Far3Panel* OpenFromDisksMenu(bool left = true, std::size_t item = 0);
+  Far3PluginPanel* OpenFromDisksMenu(bool left = true, std::size_t item = 0);
   // Enter on a file of the file panel: AnalyseW on its first 128 KB, then OpenW(OPEN_ANALYSE).
   // nullptr when the plugin did not take the file (FAR then handles it itself).
-  Far3Panel* EnterOnFile(const std::wstring& path);
+  Far3PluginPanel* EnterOnFile(const std::wstring& path);
   intptr_t Configure(std::size_t item = 0);  // ConfigureW with the configuration item's GUID
   void ExitFAR();
 
@@ -124,19 +124,19 @@ class Far3Host : public farhost::CallLog {
   std::vector<ControlCall> controls;
   std::wstring commandLine;
   Far3FilePanel filePanel;
-  std::vector<std::unique_ptr<Far3Panel>> panels;  // every panel opened, closed ones too
-  Far3Panel* activePanel = nullptr;                // the plugin panel shown; nullptr = filePanel
+  std::vector<std::unique_ptr<Far3PluginPanel>> panels;  // every panel opened, closed ones too
+  Far3PluginPanel* activePanel = nullptr;                // the plugin panel shown; nullptr = filePanel
   int callDepth = 0;
   int analyseHandlesOpen = 0;  // AnalyseW handles handed to OpenW, which must release them
 
-  Far3Panel* FindPanel(HANDLE handle) const;
-  Far3Panel* LastOpenPanel() const;
+  Far3PluginPanel* FindPanel(HANDLE handle) const;
+  Far3PluginPanel* LastOpenPanel() const;
   const GUID& PluginGuid() const { return globalInfo.guid; }
   const Far3LangFile* Messages();  // GetMsg's file, loaded on first use
 
  private:
   friend struct Far3ServiceTable;
-  friend class Far3Panel;
+  friend class Far3PluginPanel;
   HMODULE module_ = nullptr;
   std::unique_ptr<Far3LangFile> lang_;
   bool langTried_ = false;
@@ -146,7 +146,7 @@ class Far3Host : public farhost::CallLog {
   void BeginCall() { ++callDepth; }
   void EndCall() { --callDepth; }
   bool NeedLoaded(const char* what);
-  Far3Panel* Adopt(HANDLE h, const std::wstring& hostFile, bool sendFocus, const char* what);
+  Far3PluginPanel* Adopt(HANDLE h, const std::wstring& hostFile, bool sendFocus, const char* what);
 
   // Services (Far3Services.cpp, Far3PanelControl.cpp).
   intptr_t DoMessage(const GUID* pluginId, const GUID* id, FARMESSAGEFLAGS flags,
@@ -155,9 +155,10 @@ class Far3Host : public farhost::CallLog {
   const wchar_t* DoGetMsg(const GUID* pluginId, intptr_t id);
   intptr_t DoAdvControl(const GUID* pluginId, int command, intptr_t param1, void* param2);
   intptr_t DoPanelControl(HANDLE panel, int command, intptr_t param1, void* param2);
-  intptr_t PanelCommand(Far3Panel* panel, ControlCall& call, intptr_t param1, void* param2);
-  intptr_t GetPanelInfo(Far3Panel* panel, void* param2);
-  intptr_t GetPanelItem(Far3Panel* panel, int command, intptr_t index, void* param2);
+  intptr_t PanelCommand(Far3PluginPanel* panel, ControlCall& call, intptr_t param1, void* param2);
+  intptr_t GetPanelInfo(Far3PluginPanel* panel, void* param2);
+  intptr_t GetPanelItem(Far3PluginPanel* panel, int command, intptr_t index, void* param2);
+  intptr_t GetPanelDirectory(Far3PluginPanel* panel, intptr_t size, void* param2);
   bool IsPluginGuid(const GUID* id, const char* what);
   void Unexpected(const char* service);
 };

@@ -58,7 +58,7 @@ intptr_t Far3Host::DoPanelControl(HANDLE handle, int command, intptr_t param1, v
   const std::size_t index = controls.size();
   controls.push_back(call);
 
-  Far3Panel* panel = nullptr;
+  Far3PluginPanel* panel = nullptr;
   switch (command) {
     case FCTL_SETCMDLINE:
     case FCTL_INSERTCMDLINE:
@@ -94,7 +94,7 @@ intptr_t Far3Host::DoPanelControl(HANDLE handle, int command, intptr_t param1, v
   return result;
 }
 
-intptr_t Far3Host::PanelCommand(Far3Panel* panel, ControlCall& call, intptr_t param1,
+intptr_t Far3Host::PanelCommand(Far3PluginPanel* panel, ControlCall& call, intptr_t param1,
                                 void* param2) {
   const std::string name = std::string("PanelControl:") + CommandName(call.command);
   switch (call.command) {
@@ -132,13 +132,15 @@ intptr_t Far3Host::PanelCommand(Far3Panel* panel, ControlCall& call, intptr_t pa
     case FCTL_GETCURRENTPANELITEM:
     case FCTL_GETSELECTEDPANELITEM:
       return GetPanelItem(panel, call.command, param1, param2);
+    case FCTL_GETPANELDIRECTORY:
+      return GetPanelDirectory(panel, param1, param2);
     default:
       Fail(name + ": a command this host does not model");
       return FALSE;
   }
 }
 
-intptr_t Far3Host::GetPanelInfo(Far3Panel* panel, void* param2) {
+intptr_t Far3Host::GetPanelInfo(Far3PluginPanel* panel, void* param2) {
   auto* info = static_cast<PanelInfo*>(param2);
   if (!info || !IsReadable(info, sizeof(std::size_t)) || !StructSizeOk(info->StructSize, sizeof *info) ||
       !IsWritable(info, sizeof *info)) {
@@ -187,8 +189,52 @@ intptr_t Far3Host::GetPanelInfo(Far3Panel* panel, void* param2) {
   return TRUE;
 }
 
+// FCTL_GETPANELDIRECTORY (panel.cpp, GetShortcutInfo): the size of a FarPanelDirectory and its
+// three texts after it; filled only when Param1 gives at least that many bytes.
+intptr_t Far3Host::GetPanelDirectory(Far3PluginPanel* panel, intptr_t size, void* param2) {
+  std::wstring folder, file, data;
+  GUID owner{};
+  if (panel) {
+    panel->GetOpenPanelInfo();
+    owner = globalInfo.guid;
+    file = panel->info.hostFile;
+    folder = panel->info.curDir;
+    data = panel->info.shortcutData;
+  } else {
+    folder = filePanel.curDir;
+  }
+  const auto bytes = [](const std::wstring& s) { return (s.size() + 1) * sizeof(wchar_t); };
+  const std::size_t folderAt = Aligned(sizeof(FarPanelDirectory), sizeof(wchar_t));
+  const std::size_t fileAt = folderAt + bytes(folder);
+  const std::size_t dataAt = fileAt + bytes(file);
+  const std::size_t need = dataAt + bytes(data);
+  auto* dir = static_cast<FarPanelDirectory*>(param2);
+  if (size < static_cast<intptr_t>(need) || !dir) return static_cast<intptr_t>(need);
+  if (!IsReadable(dir, sizeof *dir) || !StructSizeOk(dir->StructSize, sizeof *dir)) {
+    Fail("PanelControl:GETPANELDIRECTORY: Param2 is not a FarPanelDirectory of StructSize " +
+         std::to_string(sizeof(FarPanelDirectory)));
+    return static_cast<intptr_t>(need);
+  }
+  if (!IsWritable(dir, need)) {
+    Fail("PanelControl:GETPANELDIRECTORY: Param1 says " + std::to_string(size) +
+         " bytes but they are not writable");
+    return static_cast<intptr_t>(need);
+  }
+  char* base = reinterpret_cast<char*>(dir);
+  const auto put = [&](std::size_t at, const std::wstring& s) {
+    std::memcpy(base + at, s.c_str(), bytes(s));
+    return reinterpret_cast<const wchar_t*>(base + at);
+  };
+  dir->StructSize = sizeof *dir;
+  dir->PluginId = owner;
+  dir->Name = put(folderAt, folder);
+  dir->File = put(fileAt, file);
+  dir->Param = put(dataAt, data);
+  return static_cast<intptr_t>(need);
+}
+
 // FileListToPluginItem2: the item and its texts in the caller's buffer; the size it needs.
-intptr_t Far3Host::GetPanelItem(Far3Panel* panel, int command, intptr_t index, void* param2) {
+intptr_t Far3Host::GetPanelItem(Far3PluginPanel* panel, int command, intptr_t index, void* param2) {
   const std::vector<Far3Item>& items = panel ? panel->items : filePanel.items;
   const int current = panel ? panel->currentItem : filePanel.currentItem;
   if (command == FCTL_GETCURRENTPANELITEM) index = current;

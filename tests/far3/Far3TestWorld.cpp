@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "Far3Dialog.h"
+
 namespace far3test {
 
 std::string U8(const std::wstring& s) { return far3host::Narrow(s); }
@@ -121,11 +123,78 @@ std::wstring Msg(Far3Host& host, std::size_t id) {
   return file->messages[id];
 }
 
-std::vector<std::wstring> ItemNames(const Far3Panel& panel) {
+std::vector<std::wstring> ItemNames(const Far3PluginPanel& panel) {
   std::vector<std::wstring> names;
   for (const auto& i : panel.items)
     if (!i.parentPoint) names.push_back(i.name);
   return names;
+}
+
+int ItemWithText(const far3host::DialogCall& call, FARDIALOGITEMTYPES type, const std::wstring& text) {
+  for (std::size_t i = 0; i < call.items.size(); ++i)
+    if (call.items[i].type == type && call.items[i].data == text) return static_cast<int>(i);
+  return -1;
+}
+
+int EditAfter(const far3host::DialogCall& call, const std::wstring& label) {
+  const int at = ItemWithText(call, DI_TEXT, label);
+  if (at < 0) return -1;
+  for (std::size_t i = static_cast<std::size_t>(at) + 1; i < call.items.size(); ++i)
+    if (call.items[i].IsEdit()) return static_cast<int>(i);
+  return -1;
+}
+
+void PluginTest::SetUp() {
+  if (!DllPresent()) GTEST_SKIP() << "no FAR 3 DLL at " << U8(DllPath());
+  wchar_t here[MAX_PATH + 1];
+  DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, here);
+  savedDir_.assign(here, n <= MAX_PATH ? n : 0);
+  dir = std::make_unique<Scratch>(L"plugin");
+  host = NewHost();
+  host->filePanel.curDir = dir->path();
+}
+
+void PluginTest::TearDown() {
+  if (host) {
+    host->Shutdown();
+    host.reset();
+  }
+  SetCurrentDirectoryW(savedDir_.c_str());
+  dir.reset();
+}
+
+void PluginTest::Start(const std::function<void(Far3Host&)>& preset) {
+  ASSERT_TRUE(host->Load()) << host->lastError;
+  if (preset) preset(*host);
+  ASSERT_TRUE(host->StartUp()) << host->lastError;
+}
+
+void PluginTest::MakeWorld(const std::function<void(Far3Host&)>& preset) {
+  dir->Write(L"Mail\\a.msg", "a");
+  dir->Write(L"Mail\\b.msg", "bb");
+  dir->Write(L"Drop\\x.zip", "x");
+  dir->Write(L"Drop\\y.txt", "y");
+  dir->MakeDir(L"Archive");
+  list = dir->Write(L"LIST.VFS", "\xEF\xBB\xBF" + U8(Entry(L"Mail\\*.msg")) + ",Incoming mail\r\n" +
+                                     U8(Entry(L"Drop\\*.*")) + ",Drop folder\r\n" +
+                                     U8(Entry(L"Archive\\*.*")) + ",Archive\r\n");
+  host->filePanel.Read(L"LIST.VFS");
+  Start([&](Far3Host& h) {
+    PresetText(h, L"FileSystemFile", list);
+    PresetText(h, L"FileSystemExt", L"VFS");
+    if (preset) preset(h);
+  });
+}
+
+Far3PluginPanel* PluginTest::Open() {
+  Far3PluginPanel* p = host->OpenFromPluginsMenu();
+  EXPECT_NE(p, nullptr) << "no panel from the plugins menu";
+  return p;
+}
+
+void PluginTest::EnterItem(Far3PluginPanel* panel, const std::wstring& name) {
+  ASSERT_TRUE(panel->SetCurrent(name)) << U8(name);
+  panel->Enter();
 }
 
 }  // namespace far3test

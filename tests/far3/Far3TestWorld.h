@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,7 +15,7 @@
 namespace far3test {
 
 using far3host::Far3Host;
-using far3host::Far3Panel;
+using far3host::Far3PluginPanel;
 
 // The FAR 3 quenby.dll of this program's bitness (Windows path), and whether it was built.
 std::wstring DllPath();
@@ -54,7 +55,38 @@ std::optional<far3host::Far3Value> Stored(Far3Host& host, const wchar_t* name);
 std::wstring Msg(Far3Host& host, std::size_t id);
 
 // The panel's item names without FAR's "..", and the ".." rows counted.
-std::vector<std::wstring> ItemNames(const Far3Panel& panel);
+std::vector<std::wstring> ItemNames(const Far3PluginPanel& panel);
+
+// The dialog item of `type` whose text is `text`; -1 when there is none.
+int ItemWithText(const far3host::DialogCall& call, FARDIALOGITEMTYPES type, const std::wstring& text);
+// The first edit item after the text item `label`; -1 when there is none.
+int EditAfter(const far3host::DialogCall& call, const std::wstring& label);
+
+// A test of the FAR 3 DLL through the stand-in: a scratch world of real folders and files, a
+// host whose failures fail the test, the process's folder put back at the end.
+class PluginTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Load, the presets (the plugin's GUID is known then), SetStartupInfoW.
+  void Start(const std::function<void(Far3Host&)>& preset = {});
+  // Mail\a.msg, Mail\b.msg, Drop\x.zip, Drop\y.txt and an empty Archive; the list file LIST.VFS
+  // (UTF-8 with a BOM) naming Mail\*.msg "Incoming mail", Drop\*.* "Drop folder" and
+  // Archive\*.* "Archive"; the settings name it with the extension VFS.
+  void MakeWorld(const std::function<void(Far3Host&)>& preset = {});
+  // Opens the plugin from the plugins menu; fails the test when no panel opens.
+  Far3PluginPanel* Open();
+  // The cursor on `name`, then Enter as FAR handles it.
+  void EnterItem(Far3PluginPanel* panel, const std::wstring& name);
+  std::wstring Entry(const wchar_t* folderAndMask) const { return *dir / folderAndMask; }
+
+  std::unique_ptr<Scratch> dir;
+  std::unique_ptr<Far3Host> host;
+  std::wstring list;
+
+ private:
+  std::wstring savedDir_;
+};
 
 }  // namespace far3test
 

@@ -2,4 +2,12 @@
 # CMake project (which builds them) and by the top-level build (which registers them with CTest
 # as far3_x64_<suite> and far3_x86_<suite>).
 set(QUENBY_FAR3_SUITES
-  host)
+  host
+  startup
+  open
+  rootlist
+  folderview
+  keys
+  config
+  listfile
+  barriers)

@@ -6,7 +6,7 @@
 #include "Far3Dialog.h"
 #include "Far3Language.h"
 #include "Far3Records.h"
-#include "Far3Settings.h"
+#include "Far3SettingsStore.h"
 #include "Far3TestWorld.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // FAR 3's plugin panel (filelist.cpp UpdatePlugin, SortFileList, ShowFileList, ChangeDir,
 // PopPlugin, PopPrevData, ProcessKey; panel.cpp SetCurDir): FAR's calls on one handle and what
 // it makes of the answers.
-#include "Far3Panel.h"
+#include "Far3FileList.h"
 
 #include <algorithm>
 #include <set>
@@ -71,10 +71,10 @@ std::vector<std::pair<int, bool>> Layers(int mode) {
 
 }  // namespace
 
-Far3Panel::Far3Panel(Far3Host& h, HANDLE hd, const std::wstring& file)
+Far3PluginPanel::Far3PluginPanel(Far3Host& h, HANDLE hd, const std::wstring& file)
     : host(h), handle(hd), hostFile(file) {}
 
-bool Far3Panel::Begin(const char* what) {
+bool Far3PluginPanel::Begin(const char* what) {
   if (closed) {
     host.Fail(std::string(what) + " on a closed panel");
     return false;
@@ -82,36 +82,36 @@ bool Far3Panel::Begin(const char* what) {
   return host.NeedLoaded(what);
 }
 
-const Far3Item* Far3Panel::Current() const {
+const Far3Item* Far3PluginPanel::Current() const {
   if (currentItem < 0 || currentItem >= static_cast<int>(items.size())) return nullptr;
   return &items[static_cast<std::size_t>(currentItem)];
 }
 
-int Far3Panel::Find(const std::wstring& name) const { return FindItem(items, name); }
+int Far3PluginPanel::Find(const std::wstring& name) const { return FindItem(items, name); }
 
-bool Far3Panel::SetCurrent(const std::wstring& name) {
+bool Far3PluginPanel::SetCurrent(const std::wstring& name) {
   const int at = Find(name);
   if (at < 0) return false;
   SetCurrent(at);
   return true;
 }
 
-void Far3Panel::SetCurrent(int index) {
+void Far3PluginPanel::SetCurrent(int index) {
   currentItem = index;
   CorrectPosition();
 }
 
-void Far3Panel::CorrectPosition() {
+void Far3PluginPanel::CorrectPosition() {
   ClampPosition(static_cast<int>(items.size()), height, currentItem, topItem);
 }
 
-std::vector<std::wstring> Far3Panel::Names() const {
+std::vector<std::wstring> Far3PluginPanel::Names() const {
   std::vector<std::wstring> names;
   for (const Far3Item& i : items) names.push_back(i.name);
   return names;
 }
 
-int Far3Panel::CountNamed(const std::wstring& name) const {
+int Far3PluginPanel::CountNamed(const std::wstring& name) const {
   return static_cast<int>(std::count_if(items.begin(), items.end(),
                                         [&](const Far3Item& i) { return i.name == name; }));
 }
@@ -119,7 +119,7 @@ int Far3Panel::CountNamed(const std::wstring& name) const {
 // ---------------------------------------------------------------------------------------------
 // Single calls
 
-bool Far3Panel::GetOpenPanelInfo() {
+bool Far3PluginPanel::GetOpenPanelInfo() {
   if (!Begin("GetOpenPanelInfoW") || !host.exports.GetOpenPanelInfo) return false;
   OpenPanelInfo raw{};
   raw.StructSize = sizeof raw;
@@ -137,7 +137,7 @@ bool Far3Panel::GetOpenPanelInfo() {
   return !closed;
 }
 
-intptr_t Far3Panel::SetDirectory(const std::wstring& dir, OPERATION_MODES opMode,
+intptr_t Far3PluginPanel::SetDirectory(const std::wstring& dir, OPERATION_MODES opMode,
                                  const UserDataItem* userData) {
   if (!Begin("SetDirectoryW") || !host.exports.SetDirectory) return FALSE;
   SetDirectoryInfo info{};
@@ -154,7 +154,7 @@ intptr_t Far3Panel::SetDirectory(const std::wstring& dir, OPERATION_MODES opMode
   return r;
 }
 
-intptr_t Far3Panel::ProcessInput(const INPUT_RECORD& rec) {
+intptr_t Far3PluginPanel::ProcessInput(const INPUT_RECORD& rec) {
   if (!Begin("ProcessPanelInputW") || !host.exports.ProcessPanelInput) return FALSE;
   ProcessPanelInputInfo info{};
   info.StructSize = sizeof info;
@@ -169,7 +169,7 @@ intptr_t Far3Panel::ProcessInput(const INPUT_RECORD& rec) {
   return r;
 }
 
-intptr_t Far3Panel::ProcessEvent(intptr_t event, void* param) {
+intptr_t Far3PluginPanel::ProcessEvent(intptr_t event, void* param) {
   if (!Begin("ProcessPanelEventW") || !host.exports.ProcessPanelEvent) return FALSE;
   ProcessPanelEventInfo info{sizeof info, event, param, handle, host.Module()};
   host.Log("ProcessPanelEventW(" + std::to_string(event) + ")");
@@ -182,7 +182,7 @@ intptr_t Far3Panel::ProcessEvent(intptr_t event, void* param) {
 // ---------------------------------------------------------------------------------------------
 // Update, sort and redraw
 
-void Far3Panel::Update(bool keepSelection) {
+void Far3PluginPanel::Update(bool keepSelection) {
   if (closed) {
     host.Fail("Update of a closed panel");
     return;
@@ -273,7 +273,7 @@ void Far3Panel::Update(bool keepSelection) {
   }
 }
 
-void Far3Panel::Sort() {
+void Far3PluginPanel::Sort() {
   if (items.empty() || insideGetFindData_) return;
   ProcessEvent(FE_STARTSORT);
   if (closed) return;
@@ -292,7 +292,7 @@ void Far3Panel::Sort() {
   ProcessEvent(FE_ENDSORT);
 }
 
-void Far3Panel::Show() {
+void Far3PluginPanel::Show() {
   if (closed) return;
   if (ProcessEvent(FE_REDRAW) || closed) return;
   if (!GetOpenPanelInfo()) return;
@@ -316,7 +316,7 @@ void Far3Panel::Show() {
 // ---------------------------------------------------------------------------------------------
 // Closing and changing folders
 
-void Far3Panel::PopPlugin() {
+void Far3PluginPanel::PopPlugin() {
   items.clear();
   if (host.exports.ClosePanel) {
     ClosePanelInfo info{sizeof info, handle, host.Module()};
@@ -329,7 +329,7 @@ void Far3Panel::PopPlugin() {
   if (host.activePanel == this) host.activePanel = nullptr;
 }
 
-void Far3Panel::PopPrevData(const std::wstring& defaultName, bool wasClosed, bool usePrev,
+void Far3PluginPanel::PopPrevData(const std::wstring& defaultName, bool wasClosed, bool usePrev,
                             bool position, bool setDirectorySuccess) {
   // The list the side shows now: the file panel once this panel has closed.
   Far3FilePanel& side = host.filePanel;
@@ -357,7 +357,7 @@ void Far3Panel::PopPrevData(const std::wstring& defaultName, bool wasClosed, boo
   }
 }
 
-bool Far3Panel::CloseTo(const std::wstring& folder) {
+bool Far3PluginPanel::CloseTo(const std::wstring& folder) {
   if (closed) return true;
   GetOpenPanelInfo();
   const std::wstring infoHostFile = info.hostFile;
@@ -387,7 +387,7 @@ bool Far3Panel::CloseTo(const std::wstring& folder) {
   return true;
 }
 
-bool Far3Panel::ChangeDir(const std::wstring& dir, bool isParent, const UserDataItem* userData) {
+bool Far3PluginPanel::ChangeDir(const std::wstring& dir, bool isParent, const UserDataItem* userData) {
   if (!Begin("ChangeDir") || !GetOpenPanelInfo()) return false;
   const std::wstring infoCurDir = info.curDir, infoHostFile = info.hostFile;
   if (!isParent && !IsRelativeRoot(dir)) upperFolderTopFile = topItem;
@@ -422,7 +422,7 @@ bool Far3Panel::ChangeDir(const std::wstring& dir, bool isParent, const UserData
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-intptr_t Far3Panel::Key(WORD vk, DWORD mods) {
+intptr_t Far3PluginPanel::Key(WORD vk, DWORD mods) {
   if (closed) {
     host.Fail("Key on a closed panel");
     return FALSE;

@@ -57,11 +57,11 @@ struct Far3FilePanel {
 };
 
 // One plugin panel (one handle OpenW gave) in FileList's plugin mode.
-class Far3Panel {
+class Far3PluginPanel {
  public:
-  Far3Panel(Far3Host& host, HANDLE handle, const std::wstring& hostFile);
-  Far3Panel(const Far3Panel&) = delete;
-  Far3Panel& operator=(const Far3Panel&) = delete;
+  Far3PluginPanel(Far3Host& host, HANDLE handle, const std::wstring& hostFile);
+  Far3PluginPanel(const Far3PluginPanel&) = delete;
+  Far3PluginPanel& operator=(const Far3PluginPanel&) = delete;
 
   Far3Host& host;
   HANDLE handle;

@@ -1,5 +1,5 @@
 // FAR 3's settings API: SCTL_ commands on per-plugin stores, with a transaction per handle.
-#include "Far3Settings.h"
+#include "Far3SettingsStore.h"
 
 #include <climits>
 #include <cstring>
