@@ -58,7 +58,8 @@ inline long OpenHandles() {
     buffer.resize(buffer.size() * 2);
   if (status != 0) return 0;
   ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
-  auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG));
+  // The entries follow the count at a pointer's alignment (8 bytes into the list on x64).
+  auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
   long ours = 0;
   for (ULONG i = 0; i < count; ++i) ours += entries[i].ownerProcessId == GetCurrentProcessId();
   return ours;
