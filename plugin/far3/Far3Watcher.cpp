@@ -179,11 +179,9 @@ bool TFar3Watcher::Watch(const std::vector<std::wstring>& Folders) {
   FFolders = std::move(Set);
   if (FFolders.empty()) return true;
   FStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (FStopEvent) FThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-  if (!FThread && FStopEvent) {
-    CloseHandle(FStopEvent);
-    FStopEvent = nullptr;
-  }
+  FAgainEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (FStopEvent && FAgainEvent) FThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+  if (!FThread) Stop();
   return FThread != nullptr;
 }
 
@@ -194,8 +192,10 @@ void TFar3Watcher::Stop() {
     CloseHandle(FThread);
     FThread = nullptr;
   }
-  if (FStopEvent) CloseHandle(FStopEvent);
-  FStopEvent = nullptr;
+  for (HANDLE* Event : {&FStopEvent, &FAgainEvent}) {
+    if (*Event) CloseHandle(*Event);
+    *Event = nullptr;
+  }
   FFolders.clear();
 }
 
@@ -208,6 +208,11 @@ void TFar3Watcher::Taken() {
   EnterCriticalSection(&FLock);
   FAsked = false;
   LeaveCriticalSection(&FLock);
+}
+
+void TFar3Watcher::Again() {
+  Taken();
+  if (FAgainEvent) SetEvent(FAgainEvent);
 }
 
 void TFar3Watcher::Ask() {
@@ -248,7 +253,10 @@ void TFar3Watcher::Run() {
       const LONG ToPoll = static_cast<LONG>(NextPoll - Now);
       Wait = std::min<DWORD>(Wait, ToPoll > 0 ? static_cast<DWORD>(ToPoll) : 0);
     }
-    if (WaitForSingleObjectEx(FStopEvent, Wait, TRUE) == WAIT_OBJECT_0) break;
+    const HANDLE Events[] = {FStopEvent, FAgainEvent};
+    const DWORD Woken = WaitForMultipleObjectsEx(2, Events, FALSE, Wait, TRUE);
+    if (Woken == WAIT_OBJECT_0) break;
+    if (Woken == WAIT_OBJECT_0 + 1) State.Changed = true;
     // Completion routines have run in the wait, or a time has come.
     for (TFolder& Folder : State.Folders)
       if (Folder.Reaim && Aim(Folder)) State.Changed = true;

@@ -31,6 +31,9 @@ class TFar3Watcher {
   // On FAR's thread, before the panel rereads: the event asked for has been taken. A change seen
   // while it was outstanding is covered by that reread; the next one asks again.
   void Taken();
+  // On FAR's thread: the event came while the panel could not reread (a call of FAR on it was
+  // running): it is taken, and another one is asked for after the quiet time.
+  void Again();
   bool Running() const { return FThread != nullptr; }
 
  private:
@@ -43,6 +46,7 @@ class TFar3Watcher {
   std::vector<std::wstring> FFolders;  // the set watched: normalised, sorted, distinct
   HANDLE FThread = nullptr;
   HANDLE FStopEvent = nullptr;
+  HANDLE FAgainEvent = nullptr;
   CRITICAL_SECTION FLock;
   bool FAsked = false;  // an event was asked for and the panel has not taken it yet
 };

@@ -152,8 +152,15 @@ TEST_F(WatcherTest, EachKindOfChangeAndABurstGiveOneRequestAfterTheLastIsTaken) 
     Sleep(5);
   }
   EXPECT_EQ(5, WaitForRequests(5));
+
+  Watcher.Taken();
+  Watcher.Again();  // the panel could not reread: asked again after the quiet time, once
+  EXPECT_EQ(6, WaitForRequests(6, 1000));
   Watcher.Stop();
   EXPECT_FALSE(Watcher.Running());
+  Watcher.Again();  // stopped: nothing
+  Sleep(300);
+  EXPECT_EQ(6, Asked);
 }
 
 TEST_F(WatcherTest, NothingIsSearchedOrAskedWhileNothingChanges) {
@@ -278,7 +285,7 @@ TEST_F(WatcherTest, StoppingInABurstGivesBackEveryThreadAndHandle) {
     ASSERT_TRUE(Watcher.Watch(Folders));
     Burst(Folders[Round * 7], 50 + Round * 37 % 300);
     EXPECT_EQ(Threads + 1, ThreadCount());
-    EXPECT_EQ(Handles + 2 + 71, OpenHandles()) << "the thread, its event, one per folder";
+    EXPECT_EQ(Handles + 3 + 71, OpenHandles()) << "the thread, its two events, one per folder";
     if (Round % 2) Watcher.Taken();
     Burst(Folders[Round * 7], Round * 11);
     const DWORD Start = GetTickCount();
