@@ -180,7 +180,12 @@ bool TFar3Watcher::Watch(const std::vector<std::wstring>& Folders) {
   if (FFolders.empty()) return true;
   FStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   FAgainEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (FStopEvent && FAgainEvent) FThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+  FArmedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (FStopEvent && FAgainEvent && FArmedEvent)
+    FThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+  if (FThread) WaitForSingleObject(FArmedEvent, INFINITE);  // the panel has just read them
+  if (FArmedEvent) CloseHandle(FArmedEvent);
+  FArmedEvent = nullptr;
   if (!FThread) Stop();
   return FThread != nullptr;
 }
@@ -236,6 +241,7 @@ void TFar3Watcher::Run() {
     State.Folders.back().Run = &State;
     Aim(State.Folders.back());
   }
+  SetEvent(FArmedEvent);
   DWORD NextPoll = GetTickCount() + PollMs;
   bool Pending = false;  // a change waits for its quiet time
   DWORD FirstChange = 0, LastChange = 0;

@@ -24,7 +24,8 @@ class TFar3Watcher {
   TFar3Watcher& operator=(const TFar3Watcher&) = delete;
 
   // Watches these folders (duplicates and case do not count), restarting the thread when the set
-  // differs from the one watched; an empty set stops it. False when the thread could not start.
+  // differs from the one watched; an empty set stops it. A change made once it has returned is
+  // seen. False when the thread could not start.
   bool Watch(const std::vector<std::wstring>& Folders);
   // Ends the thread and waits for it; every handle it opened is closed when it returns.
   void Stop();
@@ -47,6 +48,7 @@ class TFar3Watcher {
   HANDLE FThread = nullptr;
   HANDLE FStopEvent = nullptr;
   HANDLE FAgainEvent = nullptr;
+  HANDLE FArmedEvent = nullptr;  // while Watch waits for the thread to open its watches
   CRITICAL_SECTION FLock;
   bool FAsked = false;  // an event was asked for and the panel has not taken it yet
 };
