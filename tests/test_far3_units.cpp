@@ -396,3 +396,61 @@ TEST(Far3Barrier, TwoStackOverflowsInARowAreCaughtAndTheGuardPageComesBack) {
   TFailure Caught{};
   EXPECT_TRUE(RunGuarded([](void*) {}, nullptr, Caught));  // the barrier works on afterwards
 }
+
+namespace {
+
+std::string ReadAll(const std::string& Path) {
+  std::string Bytes;
+  HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return Bytes;
+  char Buffer[4096];
+  DWORD Got = 0;
+  while (ReadFile(File, Buffer, sizeof(Buffer), &Got, nullptr) && Got) Bytes.append(Buffer, Got);
+  CloseHandle(File);
+  return Bytes;
+}
+
+std::wstring Wide(UINT CodePage, const std::string& Bytes) {
+  std::wstring Text(Bytes.size(), L'\0');
+  int Length = MultiByteToWideChar(CodePage, MB_ERR_INVALID_CHARS, Bytes.data(), static_cast<int>(Bytes.size()), &Text[0], static_cast<int>(Text.size()));
+  Text.resize(Length > 0 ? static_cast<size_t>(Length) : 0);
+  return Text;
+}
+
+}  // namespace
+
+// The FAR 3 DLLs show the FAR 1.x DLL's texts: their language files are made from the same files
+// at build time, in UTF-8 with a BOM as FAR 3 reads them.
+TEST(Far3Texts, LanguageFilesAreTheFar1OnesInUtf8) {
+  for (const char* Arch : {"x64", "x86"}) {
+    for (const char* Name : {"QuenbyEng.lng", "QuenbyRus.lng"}) {
+      const std::string Far1 = ReadAll(std::string(QUENBY_SOURCE_DIR) + "\\plugin\\" + Name);
+      const std::string Far3 = ReadAll(std::string(QUENBY_BUILD_DIR) + "\\plugin3-" + Arch + "\\" + Name);
+      ASSERT_FALSE(Far1.empty()) << Name;
+      ASSERT_EQ(Far3.compare(0, 3, "\xEF\xBB\xBF"), 0) << Arch << " " << Name;
+      const std::wstring Text = Wide(CP_UTF8, Far3.substr(3));
+      EXPECT_EQ(Text, Wide(866, Far1)) << Arch << " " << Name;
+      EXPECT_NE(Text.find(L"\"Quenby\""), std::wstring::npos);
+    }
+  }
+}
+
+TEST(Far3Texts, HelpFilesHoldEveryTopicTheDllsNameAndSayWhereSettingsLive) {
+  for (const char* Name : {"QuenbyEng.hlf", "QuenbyRus.hlf"}) {
+    const std::string Bytes = ReadAll(std::string(QUENBY_SOURCE_DIR) + "\\plugin\\far3\\" + Name);
+    ASSERT_EQ(Bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << Name;
+    const std::wstring Text = Wide(CP_UTF8, Bytes.substr(3));
+    ASSERT_FALSE(Text.empty()) << Name << " is no UTF-8";
+    for (const wchar_t* Topic : {L"@Contents", L"@QuenbyCfg", L"@VFSNotExist", L"@Exception",
+                                 L"@Author", L"@VerInfNotExist"}) {
+      const size_t At = Text.find(std::wstring(L"\n") + Topic);
+      const size_t End = At == std::wstring::npos ? At : At + 1 + wcslen(Topic);
+      EXPECT_TRUE(End < Text.size() && (Text[End] == L'\r' || Text[End] == L'\n'))
+          << Name << " " << std::string(Topic, Topic + wcslen(Topic));
+    }
+    // FAR 3 keeps no plugin settings in the registry, and its disks menu has no digits.
+    EXPECT_EQ(Text.find(L"registry"), std::wstring::npos) << Name;
+    EXPECT_EQ(Text.find(L"\x0440\x0435\x0435\x0441\x0442\x0440"), std::wstring::npos) << Name;  // "реестр"
+    EXPECT_EQ(Text.find(L"digit"), std::wstring::npos) << Name;
+  }
+}
