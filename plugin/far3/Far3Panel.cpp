@@ -103,7 +103,8 @@ void TFar3Panel::ReportReadFailure(const TFailure& Caught) {
 }
 
 // A root item: a folder named by the entry's path or mask, with its parent's times when Data is
-// given; a hidden one when it is empty and ShowAllFolders lists it all the same.
+// given; a hidden one when it is empty and ShowAllFolders lists it all the same. The ".." item
+// is never hidden: in FAR 3 it is the panel's parent item, and FAR hides hidden items.
 void TFar3Panel::AppendRootItem(TListEntry Entry, bool Empty, const WIN32_FIND_DATAW* Data) {
   PluginPanelItem& Item = NewItem();
   FEntries.push_back(std::move(Entry));
