@@ -67,8 +67,9 @@ size_t Far3Limit(const TSettingField& F) {
   return F.Text == &TSettings::FileSystemFile ? std::wstring::npos : F.TextLimit;
 }
 
-// A number FAR hands back for a value stored as some text ("abc" reads as 0) is no number: FAR
-// does not check the stored type. Read as text, a number is its decimal digits.
+// FAR does not check the stored type: a value stored as some text or data reads through
+// FST_QWORD as a number all the same ("abc" as 0). Read as FST_STRING, a number is its decimal
+// text; anything else is no number, and the setting keeps its default.
 bool IsNumberText(const wchar_t* Text) {
   if (*Text == L'-') ++Text;
   if (!*Text) return false;
@@ -79,11 +80,9 @@ bool IsNumberText(const wchar_t* Text) {
 
 bool ReadNumber(const TFarSettings& Store, const TSettingField& F, int& Value) {
   FarSettingsItem Item = MakeItem(F);
-  if (!Store.Get(Item)) return false;
-  FarSettingsItem AsText = MakeItem(F);
-  AsText.Type = FST_STRING;
-  if (Store.Get(AsText) && AsText.String && !IsNumberText(AsText.String)) return false;
-  Value = static_cast<int>(Item.Number);
+  Item.Type = FST_STRING;
+  if (!Store.Get(Item) || !Item.String || !IsNumberText(Item.String)) return false;
+  Value = static_cast<int>(wcstoll(Item.String, nullptr, 10));
   return true;
 }
 
