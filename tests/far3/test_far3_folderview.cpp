@@ -34,10 +34,9 @@ TEST_F(PluginTest, RealFilesByFullPathAndTheClimbBack) {
   EXPECT_EQ(p->Current()->name, Entry(L"Mail\\*.msg"));
 }
 
-// DISABLED_ until the DLL gives both levels the same ".." handling: FAR 3 reads the flags before
-// GetFindDataW, so a climb inside it lists the root under the folder view's OPIF_ADDDOTS and
-// shows two ".." rows (see /work/notes/far3-requests.md).
-TEST_F(PluginTest, DISABLED_AutoExitClimbsFromAnEmptiedFolderView) {
+// FAR 3 reads the flags before GetFindDataW: a climb inside it is listed under the folder view's
+// flags, and must still show one "..".
+TEST_F(PluginTest, AutoExitClimbsFromAnEmptiedFolderView) {
   MakeWorld();
   Far3PluginPanel* p = Open();
   ASSERT_NE(p, nullptr);
@@ -48,6 +47,7 @@ TEST_F(PluginTest, DISABLED_AutoExitClimbsFromAnEmptiedFolderView) {
   p->Key('R', far3host::kCtrl);
   ASSERT_FALSE(p->closed);
   EXPECT_EQ(ItemNames(*p), std::vector<std::wstring>{Entry(L"Drop\\*.*")}) << "back at the list";
+  EXPECT_EQ(p->CountNamed(L".."), 1);
 }
 
 TEST_F(PluginTest, WithoutAutoExitAnEmptiedViewStaysEmpty) {
