@@ -231,7 +231,9 @@ TEST(Far3Emptiness, TheSharedRulesOfOneEntry) {
 
 namespace {
 
-// FAR 3's settings of the plugin, as SettingsControl keeps them for the tests.
+// FAR 3's settings of the plugin, as SettingsControl keeps them for the tests. As FAR's SQLite
+// store, a read does not check the stored type: a number reads as its decimal text, a text as
+// the number its leading digits make.
 struct TStoredValue {
   FARSETTINGSTYPES Type;
   unsigned long long Number;
@@ -259,8 +261,11 @@ intptr_t WINAPI TestSettingsControl(HANDLE Handle, FAR_SETTINGS_CONTROL_COMMANDS
       auto* Item = static_cast<FarSettingsItem*>(Param2);
       auto Found = Stored.find(Item->Name);
       if (Found == Stored.end()) return FALSE;
-      if (Item->Type == FST_QWORD) Item->Number = Found->second.Number;
-      if (Item->Type == FST_STRING) Item->String = Found->second.Text.c_str();
+      TStoredValue& Value = Found->second;
+      if (Value.Type == FST_QWORD) Value.Text = std::to_wstring(static_cast<long long>(Value.Number));
+      if (Item->Type == FST_QWORD)
+        Item->Number = Value.Type == FST_QWORD ? Value.Number : wcstoull(Value.Text.c_str(), nullptr, 10);
+      if (Item->Type == FST_STRING) Item->String = Value.Text.c_str();
       return TRUE;
     }
     default:
@@ -311,6 +316,16 @@ TEST(Far3Settings, TheNineValuesKeepTheirNamesAndDefaults) {
   EXPECT_EQ(Settings.AutoExit, 0);
   EXPECT_EQ(Settings.ShowAllFolders, 2);
   EXPECT_EQ(SettingTextLimit(&TSettings::FileSystemExt), 3u);
+
+  // A flag stored by hand as a text that is no number keeps its default; "12abc" is no number
+  // either, though FAR reads it as 12.
+  Stored[L"AutoExit"] = {FST_STRING, 0, L"abc"};
+  Stored[L"AutoExitPlugin"] = {FST_STRING, 0, L"12abc"};
+  Stored[L"TreatFolderAsFile"] = {FST_STRING, 0, L"1"};
+  LoadSettings();
+  EXPECT_EQ(Settings.AutoExit, 1);
+  EXPECT_EQ(Settings.AutoExitPlugin, 1);
+  EXPECT_EQ(Settings.TreatFolderAsFile, 1);
   EXPECT_EQ(SettingTextLimit(&TSettings::FileSystemFile), std::wstring::npos);
   StartupInfo.SettingsControl = nullptr;
 }
@@ -349,4 +364,93 @@ TEST(Far3Barrier, TheExceptionBoxTextIsCutAtEverySentence) {
   EXPECT_STREQ(Pieces[1], L"First");
   EXPECT_STREQ(Pieces[2], L"Second");
   EXPECT_STREQ(Pieces[3], L"Third.");
+}
+
+namespace {
+
+__attribute__((noinline)) int Deeper(int Depth) {
+  volatile char Frame[512];
+  Frame[0] = static_cast<char>(Depth);
+  return Deeper(Depth + 1) + Frame[0];
+}
+
+// Under an emulated x86 (qemu-user) Wine reports a write into a read-only page with another code
+// than an access violation, and a stack overflow ends the emulator itself.
+bool FaultsAreNative() {
+  void* Page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY);
+  TFailure Caught{};
+  RunGuarded([](void* P) { *static_cast<volatile char*>(P) = 1; }, Page, Caught);
+  VirtualFree(Page, 0, MEM_RELEASE);
+  return Caught.ClassName && std::string(Caught.ClassName) == "EAccessViolation";
+}
+
+}  // namespace
+
+TEST(Far3Barrier, TwoStackOverflowsInARowAreCaughtAndTheGuardPageComesBack) {
+  if (!FaultsAreNative()) GTEST_SKIP() << "x86 is emulated here: a stack overflow ends qemu";
+  for (int Round = 0; Round < 2; ++Round) {
+    TFailure Caught{};
+    EXPECT_FALSE(RunGuarded([](void*) { Deeper(0); }, nullptr, Caught)) << "round " << Round;
+    ASSERT_NE(Caught.ClassName, nullptr);
+  }
+  TFailure Caught{};
+  EXPECT_TRUE(RunGuarded([](void*) {}, nullptr, Caught));  // the barrier works on afterwards
+}
+
+namespace {
+
+std::string ReadAll(const std::string& Path) {
+  std::string Bytes;
+  HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return Bytes;
+  char Buffer[4096];
+  DWORD Got = 0;
+  while (ReadFile(File, Buffer, sizeof(Buffer), &Got, nullptr) && Got) Bytes.append(Buffer, Got);
+  CloseHandle(File);
+  return Bytes;
+}
+
+std::wstring Wide(UINT CodePage, const std::string& Bytes) {
+  std::wstring Text(Bytes.size(), L'\0');
+  int Length = MultiByteToWideChar(CodePage, MB_ERR_INVALID_CHARS, Bytes.data(), static_cast<int>(Bytes.size()), &Text[0], static_cast<int>(Text.size()));
+  Text.resize(Length > 0 ? static_cast<size_t>(Length) : 0);
+  return Text;
+}
+
+}  // namespace
+
+// The FAR 3 DLLs show the FAR 1.x DLL's texts: their language files are made from the same files
+// at build time, in UTF-8 with a BOM as FAR 3 reads them.
+TEST(Far3Texts, LanguageFilesAreTheFar1OnesInUtf8) {
+  for (const char* Arch : {"x64", "x86"}) {
+    for (const char* Name : {"QuenbyEng.lng", "QuenbyRus.lng"}) {
+      const std::string Far1 = ReadAll(std::string(QUENBY_SOURCE_DIR) + "\\plugin\\" + Name);
+      const std::string Far3 = ReadAll(std::string(QUENBY_BUILD_DIR) + "\\plugin3-" + Arch + "\\" + Name);
+      ASSERT_FALSE(Far1.empty()) << Name;
+      ASSERT_EQ(Far3.compare(0, 3, "\xEF\xBB\xBF"), 0) << Arch << " " << Name;
+      const std::wstring Text = Wide(CP_UTF8, Far3.substr(3));
+      EXPECT_EQ(Text, Wide(866, Far1)) << Arch << " " << Name;
+      EXPECT_NE(Text.find(L"\"Quenby\""), std::wstring::npos);
+    }
+  }
+}
+
+TEST(Far3Texts, HelpFilesHoldEveryTopicTheDllsNameAndSayWhereSettingsLive) {
+  for (const char* Name : {"QuenbyEng.hlf", "QuenbyRus.hlf"}) {
+    const std::string Bytes = ReadAll(std::string(QUENBY_SOURCE_DIR) + "\\plugin\\far3\\" + Name);
+    ASSERT_EQ(Bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << Name;
+    const std::wstring Text = Wide(CP_UTF8, Bytes.substr(3));
+    ASSERT_FALSE(Text.empty()) << Name << " is no UTF-8";
+    for (const wchar_t* Topic : {L"@Contents", L"@QuenbyCfg", L"@VFSNotExist", L"@Exception",
+                                 L"@Author", L"@VerInfNotExist"}) {
+      const size_t At = Text.find(std::wstring(L"\n") + Topic);
+      const size_t End = At == std::wstring::npos ? At : At + 1 + wcslen(Topic);
+      EXPECT_TRUE(End < Text.size() && (Text[End] == L'\r' || Text[End] == L'\n'))
+          << Name << " " << std::string(Topic, Topic + wcslen(Topic));
+    }
+    // FAR 3 keeps no plugin settings in the registry, and its disks menu has no digits.
+    EXPECT_EQ(Text.find(L"registry"), std::wstring::npos) << Name;
+    EXPECT_EQ(Text.find(L"\x0440\x0435\x0435\x0441\x0442\x0440"), std::wstring::npos) << Name;  // "реестр"
+    EXPECT_EQ(Text.find(L"digit"), std::wstring::npos) << Name;
+  }
 }

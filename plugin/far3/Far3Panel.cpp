@@ -103,7 +103,8 @@ void TFar3Panel::ReportReadFailure(const TFailure& Caught) {
 }
 
 // A root item: a folder named by the entry's path or mask, with its parent's times when Data is
-// given; a hidden one when it is empty and ShowAllFolders lists it all the same.
+// given; a hidden one when it is empty and ShowAllFolders lists it all the same. The ".." item
+// is never hidden: in FAR 3 it is the panel's parent item, and FAR hides hidden items.
 void TFar3Panel::AppendRootItem(TListEntry Entry, bool Empty, const WIN32_FIND_DATAW* Data) {
   PluginPanelItem& Item = NewItem();
   FEntries.push_back(std::move(Entry));
@@ -147,18 +148,24 @@ void TFar3Panel::BuildFolderView(bool* Empty) {
   if (Empty) *Empty = true;  // a mask that matches nothing is empty
   FPanelItems.clear();
   FNames.clear();
-  if (!Find.Valid()) return;
   std::optional<TContentTest> Content;  // IsEmptyFolder's test of the mask, up to its first hit
   if (Empty) Content.emplace(FFolder);
-  do {
-    if (Content && Content->Counts(Data)) Content.reset();
-    if (IsDotsName(Data.cFileName)) continue;
-    FNames.push_back(Directory + Data.cFileName);  // FAR acts on these names: whole, any length
-    PluginPanelItem& Item = NewItem();
-    CopyFindData(Item, Data);
-    Item.FileName = FNames.back().c_str();
-  } while (Find.Next(Data));
+  if (Find.Valid()) {
+    do {
+      if (Content && Content->Counts(Data)) Content.reset();
+      if (IsDotsName(Data.cFileName)) continue;
+      FNames.push_back(Directory + Data.cFileName);  // FAR acts on these names: whole, any length
+      PluginPanelItem& Item = NewItem();
+      CopyFindData(Item, Data);
+      Item.FileName = FNames.back().c_str();
+    } while (Find.Next(Data));
+  }
   if (Empty) *Empty = Content.has_value();
+  // The panel's own "..", as at the root list: FAR reads the flags before the items, so both
+  // levels must bring their ".." the same way, or a climb inside GetFindDataW shows two.
+  PluginPanelItem& Up = NewItem();
+  Up.FileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+  Up.FileName = L"..";
 }
 
 void TFar3Panel::FreeFindData() {
@@ -199,8 +206,8 @@ const wchar_t StatusRootTypes[] = L"NR,D,T", StatusRootWidths[] = L"0,0,0";
 const wchar_t ColumnFolderTypes[] = L"NO,S,D", ColumnFolderWidths[] = L"0,8,10";
 
 // FAR 3 highlights, filters and groups by default; the panel, as in FAR 1.x, does none of the
-// last two. The root list brings its own ".." (with its description): FAR adds one only to the
-// folder view.
+// last two. Both levels bring their own ".." (the root list's with its description): FAR takes
+// it for the panel's parent item, and adds none.
 const OPENPANELINFO_FLAGS PanelFlags = OPIF_DISABLEFILTER | OPIF_DISABLESORTGROUPS |
                                        OPIF_RAWSELECTION | OPIF_REALNAMES | OPIF_SHOWNAMESONLY |
                                        OPIF_SHOWPRESERVECASE;
@@ -228,7 +235,7 @@ struct TRootKeyBar {
 }  // namespace
 
 void TFar3Panel::GetOpenPanelInfo(OpenPanelInfo* Info) {
-  Info->Flags = FLevel == 0 ? PanelFlags : PanelFlags | OPIF_ADDDOTS;
+  Info->Flags = PanelFlags;
   Info->HostFile = nullptr;
   FCurDir = DirectoryPart(FFolder);
   Info->CurDir = FLevel != 0 ? FCurDir.c_str() : FStartDir.c_str();

@@ -67,6 +67,25 @@ size_t Far3Limit(const TSettingField& F) {
   return F.Text == &TSettings::FileSystemFile ? std::wstring::npos : F.TextLimit;
 }
 
+// FAR does not check the stored type: a value stored as some text or data reads through
+// FST_QWORD as a number all the same ("abc" as 0). Read as FST_STRING, a number is its decimal
+// text; anything else is no number, and the setting keeps its default.
+bool IsNumberText(const wchar_t* Text) {
+  if (*Text == L'-') ++Text;
+  if (!*Text) return false;
+  for (; *Text; ++Text)
+    if (*Text < L'0' || *Text > L'9') return false;
+  return true;
+}
+
+bool ReadNumber(const TFarSettings& Store, const TSettingField& F, int& Value) {
+  FarSettingsItem Item = MakeItem(F);
+  Item.Type = FST_STRING;
+  if (!Store.Get(Item) || !Item.String || !IsNumberText(Item.String)) return false;
+  Value = static_cast<int>(wcstoll(Item.String, nullptr, 10));
+  return true;
+}
+
 }  // namespace
 
 void ResetSettings() {
@@ -83,11 +102,12 @@ void LoadSettings() {
   TFarSettings Store;
   if (!Store.Open()) return;
   for (const TSettingField& F : SettingFields) {
+    if (F.Number) {
+      ReadNumber(Store, F, Settings.*F.Number);  // a value that is no number keeps the default
+      continue;
+    }
     FarSettingsItem Item = MakeItem(F);
-    if (!Store.Get(Item)) continue;
-    if (F.Number)
-      Settings.*F.Number = static_cast<int>(Item.Number);
-    else if (Item.String)
+    if (Store.Get(Item) && Item.String)
       (Settings.*F.Text).assign(Item.String, wcsnlen(Item.String, Far3Limit(F)));
   }
 }

@@ -30,19 +30,22 @@ TFar3Panel* Panel(HANDLE hPanel) { return static_cast<TFar3Panel*>(hPanel); }
 
 // Runs Work(Panel, Failure) on the panel of hPanel inside a barrier (Report gets what it
 // caught), keeping the panel alive until the call returns: FAR 3 may close it meanwhile.
-template <class W, class R> void OnPanel(HANDLE hPanel, W&& Work, R&& Report) {
+// Returns false when the panel is gone (closed during the call, or none was there).
+template <class W, class R> bool OnPanel(HANDLE hPanel, W&& Work, R&& Report) {
   TFar3Panel* P = Panel(hPanel);
-  if (!Guard([&] { P->Enter(); }, true)) return;  // no panel there: nothing was entered
+  if (!Guard([&] { P->Enter(); }, true)) return false;  // no panel there: nothing was entered
   GuardAndReport([&](TFailure& Failure) { Work(P, Failure); }, Report);
   bool Gone = false;
   Guard([&] { Gone = P->Leave(); }, true);
   if (Gone) Guard([&] { delete P; }, true);
+  return !Gone;
 }
 
-template <class W> void OnPanel(HANDLE hPanel, W&& Work, bool Box) {
-  OnPanel(hPanel, [&](TFar3Panel* P, TFailure&) { Work(P); }, [Box](const TFailure& Caught) {
-    if (Box) ShowExceptionBox(Caught);
-  });
+template <class W> bool OnPanel(HANDLE hPanel, W&& Work, bool Box) {
+  return OnPanel(hPanel, [&](TFar3Panel* P, TFailure&) { Work(P); },
+                 [Box](const TFailure& Caught) {
+                   if (Box) ShowExceptionBox(Caught);
+                 });
 }
 
 // The extension of a name: from the last dot after the last '\' and ':', dot included.
@@ -157,12 +160,17 @@ void WINAPI GetOpenPanelInfoW(OpenPanelInfo* Info) {
 }
 
 intptr_t WINAPI GetFindDataW(GetFindDataInfo* Info) {
-  OnPanel(Info->hPanel, [&](TFar3Panel* P, TFailure& Failure) { P->GetFindData(Info, Failure); },
+  // A panel closed meanwhile (AutoExitPlugin) hands FAR no items: they went with it.
+  const bool Kept = OnPanel(Info->hPanel, [&](TFar3Panel* P, TFailure& Failure) { P->GetFindData(Info, Failure); },
           [&](const TFailure& Caught) {
             Info->PanelItem = nullptr;
             Info->ItemsNumber = 0;
             Panel(Info->hPanel)->ReportReadFailure(Caught);
           });
+  if (!Kept) {
+    Info->PanelItem = nullptr;
+    Info->ItemsNumber = 0;
+  }
   return TRUE;
 }
 

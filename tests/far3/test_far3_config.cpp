@@ -106,9 +106,9 @@ TEST_F(Config, CancelEscAndAboutStoreNothing) {
   EXPECT_EQ(call->items[static_cast<std::size_t>(ItemWithText(*call, DI_CHECKBOX, Msg(*host, 16)))].selected, 1);
 }
 
-// DISABLED_ until the DLL tells a malformed stored value: read through FST_QWORD, FAR's SQLite
-// turns the text "abc" or a blob into 0 and reports success (see /work/notes/far3-requests.md).
-TEST_F(Config, DISABLED_AMalformedValueFallsBackToItsDefault) {
+// Read through FST_QWORD, FAR's SQLite would turn the text "abc" or a blob into 0 and report
+// success: the plugin must tell such a value and keep the default.
+TEST_F(Config, AMalformedValueFallsBackToItsDefault) {
   Start([](Far3Host& h) {
     PresetText(h, L"AutoExit", L"abc");             // a number stored as a text
     PresetText(h, L"ShowAllFolders", L"yes");

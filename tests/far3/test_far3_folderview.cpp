@@ -5,6 +5,7 @@
 namespace {
 
 using namespace far3test;
+using far3host::FolderOf;
 
 TEST_F(PluginTest, RealFilesByFullPathAndTheClimbBack) {
   MakeWorld();
@@ -33,10 +34,9 @@ TEST_F(PluginTest, RealFilesByFullPathAndTheClimbBack) {
   EXPECT_EQ(p->Current()->name, Entry(L"Mail\\*.msg"));
 }
 
-// DISABLED_ until the DLL gives both levels the same ".." handling: FAR 3 reads the flags before
-// GetFindDataW, so a climb inside it lists the root under the folder view's OPIF_ADDDOTS and
-// shows two ".." rows (see /work/notes/far3-requests.md).
-TEST_F(PluginTest, DISABLED_AutoExitClimbsFromAnEmptiedFolderView) {
+// FAR 3 reads the flags before GetFindDataW: a climb inside it is listed under the folder view's
+// flags, and must still show one "..".
+TEST_F(PluginTest, AutoExitClimbsFromAnEmptiedFolderView) {
   MakeWorld();
   Far3PluginPanel* p = Open();
   ASSERT_NE(p, nullptr);
@@ -47,6 +47,7 @@ TEST_F(PluginTest, DISABLED_AutoExitClimbsFromAnEmptiedFolderView) {
   p->Key('R', far3host::kCtrl);
   ASSERT_FALSE(p->closed);
   EXPECT_EQ(ItemNames(*p), std::vector<std::wstring>{Entry(L"Drop\\*.*")}) << "back at the list";
+  EXPECT_EQ(p->CountNamed(L".."), 1);
 }
 
 TEST_F(PluginTest, WithoutAutoExitAnEmptiedViewStaysEmpty) {
@@ -92,6 +93,34 @@ TEST_F(PluginTest, TreatFolderAsFileCountsSubFolders) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->Find(Entry(L"Nest\\*.*")) >= 0, treat == 1) << "TreatFolderAsFile " << treat;
   }
+}
+
+// With more entries than the panel's height, the climb puts back the cursor and the top item
+// the list had when the entry was entered.
+TEST_F(PluginTest, TheClimbPutsBackCursorAndTopItem) {
+  std::string lines = "\xEF\xBB\xBF";
+  for (int i = 0; i < 40; ++i) {
+    const std::wstring folder = L"F" + std::to_wstring(100 + i);
+    dir->Write(folder + L"\\a.msg", "a");
+    lines += U8(Entry((folder + L"\\*.msg").c_str())) + ",Folder " + std::to_string(i) + "\r\n";
+  }
+  list = dir->Write(L"LIST.VFS", lines);
+  Start([&](Far3Host& h) { PresetText(h, L"FileSystemFile", list); });
+  Far3PluginPanel* p = Open();
+  ASSERT_NE(p, nullptr);
+  ASSERT_EQ(ItemNames(*p).size(), 40u);
+  for (int i = 0; i < 30; ++i) p->Key(VK_DOWN);
+  const int cursor = p->currentItem, top = p->topItem;
+  ASSERT_GT(top, 0) << "the list scrolled";
+  const std::wstring entered = p->Current()->name;
+  p->Enter();
+  ASSERT_EQ(ItemNames(*p), std::vector<std::wstring>{FolderOf(entered) + L"\\a.msg"});
+  ASSERT_TRUE(p->SetCurrent(L".."));
+  p->Enter();
+  ASSERT_NE(p->Current(), nullptr);
+  EXPECT_EQ(U8(p->Current()->name), U8(entered));
+  EXPECT_EQ(p->currentItem, cursor);
+  EXPECT_EQ(p->topItem, top);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The root list in FAR 3: FAR's one ".." first, one folder item per listed entry with its
 // description, empty entries left out or shown hidden with ShowAllFolders, the panel's title,
 // modes and key bar, and AutoExitPlugin closing a list with no entry.
+#include <algorithm>
+
 #include "Far3TestWorld.h"
 
 namespace {
@@ -51,9 +53,20 @@ TEST_F(PluginTest, AutoExitPluginClosesAListWithNoEntry) {
   DeleteFileW(Entry(L"Mail\\b.msg").c_str());
   DeleteFileW(Entry(L"Drop\\x.zip").c_str());
   DeleteFileW(Entry(L"Drop\\y.txt").c_str());
+  const std::size_t mark = host->log.size();
   p->Key('R', far3host::kCtrl);
   EXPECT_TRUE(p->closed);
   EXPECT_EQ(host->activePanel, nullptr);
+  // FAR 3 closes at once, inside the plugin's GetFindDataW, and then drops the list it returns:
+  // the panel object must outlive ClosePanelW until its own call has returned.
+  const std::vector<std::string> after = host->LogSince(mark);
+  const auto at = [&](const std::string& e) {
+    return std::find(after.begin(), after.end(), e) - after.begin();
+  };
+  EXPECT_LT(at("PanelControl:CLOSEPANEL(" + U8(host->panels.back()->closedTo.value_or(L"?")) + ")"),
+            at("GetFindDataW:closed"));
+  EXPECT_LT(at("ClosePanelW"), at("GetFindDataW:closed"));
+  EXPECT_EQ(std::count(after.begin(), after.end(), "FreeFindDataW"), 0);
   EXPECT_EQ(U8(host->filePanel.curDir), U8(dir->path())) << "FAR shows the folder it showed before";
 }
 
