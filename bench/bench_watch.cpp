@@ -216,7 +216,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  const std::wstring Dll = QUENBY3_DLL;
+  const std::string DllPath = QUENBY3_DLL;  // ASCII: the build's own path
+  const std::wstring Dll(DllPath.begin(), DllPath.end());
   World W(L"quenby_bench_watch");
   for (int N : Sizes) {
     const Result R = Measure(Dll, W, N, DWORD(IdleSeconds) * 1000, Trials);

@@ -9,6 +9,7 @@
 #include "Far3Config.h"
 #include "Far3Search.h"
 #include "Far3Settings.h"
+#include "Far3Synchro.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ void CopyFindData(PluginPanelItem& Item, const WIN32_FIND_DATAW& Data) {
 
 }  // namespace
 
-TFar3Panel::TFar3Panel(const std::wstring& FileName) : FFileName(FileName) {
+TFar3Panel::TFar3Panel(const std::wstring& FileName)
+    : FFileName(FileName), FNumber(RegisterPanel(this)), FWatcher(AskForSynchro, SynchroParam(FNumber)) {
   memset(FPanelModes, 0, sizeof(FPanelModes));
   memset(&FSavedRedraw, 0, sizeof(FSavedRedraw));
   FSavedRedraw.StructSize = sizeof(FSavedRedraw);
@@ -53,6 +55,35 @@ TFar3Panel::TFar3Panel(const std::wstring& FileName) : FFileName(FileName) {
   const PanelInfo Info = ActivePanelInfo(PANEL_ACTIVE);
   if (!(Info.Flags & PFLAGS_PLUGIN)) FStartDir = PanelFolder(PANEL_ACTIVE);
   if (FStartDir.empty()) FStartDir = CurrentFolder();
+}
+
+TFar3Panel::~TFar3Panel() {
+  UnregisterPanel(FNumber);
+  FWatcher.Stop();
+}
+
+bool TFar3Panel::MarkClosed() {
+  // From now on the panel's events are dropped, and no change asks for one.
+  FClosed = true;
+  UnregisterPanel(FNumber);
+  FWatcher.Stop();
+  return FCalls == 0;
+}
+
+void TFar3Panel::WatchFolders() {
+  if (FLevel != 0) FDependsOn.assign(1, DirectoryPart(FFolder));
+  if (!FClosed) FWatcher.Watch(FDependsOn);
+}
+
+void TFar3Panel::ProcessSynchroEvent() {
+  // A call of FAR on the panel runs (the event came while FAR waited for a key inside it, in a
+  // message box): the reread waits for the next event.
+  if (FCalls > 1) return FWatcher.Again();
+  FWatcher.Taken();  // before the reread: a change from now on asks again
+  FIdleUpdate = true;
+  StartupInfo.PanelControl(this, FCTL_UPDATEPANEL, 1, nullptr);
+  FIdleUpdate = false;
+  if (!FClosed) StartupInfo.PanelControl(this, FCTL_REDRAWPANEL, 0, nullptr);
 }
 
 PluginPanelItem& TFar3Panel::NewItem() {
@@ -71,6 +102,7 @@ void TFar3Panel::GetFindData(GetFindDataInfo* Info, TFailure& Failure) {
   Info->PanelItem = nullptr;
   Info->ItemsNumber = 0;
   Build(Failure);
+  WatchFolders();
   if (Failure.ClassName) return;  // FAR gets the empty list set above
   FShownFailure[0] = 0;           // read through: the next failure is news again
   Info->PanelItem = FPanelItems.empty() ? nullptr : FPanelItems.data();
@@ -119,12 +151,14 @@ void TFar3Panel::AppendRootItem(TListEntry Entry, bool Empty, const WIN32_FIND_D
 void TFar3Panel::BuildRootList(TFailure& Failure) {
   FPanelItems.clear();
   FEntries.clear();
+  FDependsOn.assign(1, DirectoryPart(FFileName));
   std::string Bytes;
   if (!ReadListFileBytes(FFileName, Bytes, Failure)) return;
   std::optional<std::wstring> Parent;  // lines in a row often share it: looked up once for them
   WIN32_FIND_DATAW ParentData{};
   ForEachListLine(DecodeListText(Bytes), [&](const std::wstring& Line) {
     TListEntry Entry = SplitListLine(Line);
+    FDependsOn.push_back(DirectoryPart(Entry.Folder));  // listed or not: it may fill
     const bool Empty = IsEmptyFolder(Entry.Folder);
     if (Empty && Settings.ShowAllFolders != 1) return;
     std::wstring ItsParent = WithoutLastName(Entry.Folder);
