@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include "Far3Barrier.h"
 
 namespace {
 
@@ -183,7 +184,10 @@ bool TFar3Watcher::Watch(const std::vector<std::wstring>& Folders) {
   FArmedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (FStopEvent && FAgainEvent && FArmedEvent)
     FThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-  if (FThread) WaitForSingleObject(FArmedEvent, INFINITE);  // the panel has just read them
+  if (FThread) {  // the panel has just read them; a thread that failed meanwhile has ended
+    const HANDLE Started[] = {FArmedEvent, FThread};
+    WaitForMultipleObjects(2, Started, FALSE, INFINITE);
+  }
   if (FArmedEvent) CloseHandle(FArmedEvent);
   FArmedEvent = nullptr;
   if (!FThread) Stop();
@@ -229,7 +233,10 @@ void TFar3Watcher::Ask() {
 }
 
 DWORD WINAPI TFar3Watcher::ThreadMain(void* Self) {
-  static_cast<TFar3Watcher*>(Self)->Run();
+  // The thread has no caller to hand a failure to (memory running out raises the plugin's own
+  // exception): it ends, and the panel goes on without refreshing by itself.
+  TFailure Caught{};
+  RunGuarded([](void* Watcher) { static_cast<TFar3Watcher*>(Watcher)->Run(); }, Self, Caught);
   return 0;
 }
 
