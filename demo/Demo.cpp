@@ -15,6 +15,19 @@
 
 namespace {
 
+// The drives for FAR's disks menu. Wine answers GetLogicalDrives only once its mount manager runs,
+// which a fresh Wine under an emulator starts late; until then the drives that answer
+// GetDriveTypeA are listed, so that the menu is never without them.
+DWORD ListedDrives() {
+  DWORD drives = GetLogicalDrives();
+  if (drives != 0) return drives;
+  for (int d = 0; d < 26; ++d) {
+    const char root[] = {static_cast<char>('A' + d), ':', '\\', 0};
+    if (GetDriveTypeA(root) > DRIVE_NO_ROOT_DIR) drives |= 1u << d;
+  }
+  return drives;
+}
+
 // FAR's own panel in its default (medium) view: two stripes of names.
 PanelView FileView(FarHost::FilePanel& f, const Rect& r, bool active) {
   PanelView v;
@@ -216,7 +229,7 @@ void Demo::DisksMenu(bool right) {
   MenuSpec m;
   m.title = L"Drive";
   std::vector<std::string> roots;
-  DWORD drives = GetLogicalDrives();
+  DWORD drives = ListedDrives();
   for (int d = 0; d < 26; ++d) {
     if (!(drives & (1u << d))) continue;
     std::string root = std::string(1, static_cast<char>('A' + d)) + ":\\";
