@@ -231,6 +231,12 @@ expect("${s}" "opened on the right" HAS "╗╔(═)+ C:\\\\Quenby\\\\LIST\\.VFS
 screen("${disks2}" 3 s)
 expect("${s}" "Tab to it" HAS "8About" "\nC:\\\\Quenby>\n")
 
+# --- Before Wine's mount manager runs, GetLogicalDrives lists no drive: the disks menu shows the
+# drives that answer GetDriveTypeA.
+run_demo(nodrivelist --without-drive-list --script "AltF1 Esc F10")
+screen("${nodrivelist}" 1 s)
+expect("${s}" "disks menu without Wine's drive list" HAS "║ +C: +fixed +│" "1: Quenby")
+
 # --- F4 in the plugins menu assigns the item a hot key, which then opens it.
 run_demo(hotkey --script "F11 F4 \"x\" Enter \"x\" F10")
 screen("${hotkey}" 2 s)

@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Demo.h"
 #include "FarHost.h"
+#include "ImportRoutes.h"
 #include "Screen.h"
 #include "World.h"
 
@@ -23,11 +25,13 @@ const char* const DefaultPlay =
 void Usage() {
   std::printf(
       "Usage: quenby_demo [--script \"KEYS\" | --play] [--colours] [--dll PATH]\n"
-      "                   [--lang English|Russian] [--size WxH] [--next OPTIONS...]\n"
+      "                   [--lang English|Russian] [--size WxH] [--without-drive-list]\n"
+      "                   [--next OPTIONS...]\n"
       "Runs quenby.dll in a terminal FAR stand-in on the folder C:\\Quenby (made afresh in the\n"
       "demo's Wine prefix). Interactive on a console; with --script, --play, or keys on standard\n"
       "input, every screen is printed as text (--colours: with terminal colour escapes).\n"
       "--next starts the options of another run, played after this one in the same process.\n"
+      "--without-drive-list: GetLogicalDrives returns 0, as before Wine's mount manager runs.\n"
       "Keys: Up Down PgUp PgDn Home End Enter Esc Tab Space BS Del F1..F12, any of them with\n"
       "Ctrl/Alt/Shift in front (CtrlEnter, AltF1, AltShiftF9), \"text\" to type, Wait (FAR's idle\n"
       "event), Create:PATH[:SIZE] and Remove:PATH (a file below C:\\Quenby changes).\n"
@@ -53,10 +57,33 @@ std::string FolderOfDll(const std::string& dll) {
   return slash == std::string::npos ? "." : dll.substr(0, slash);
 }
 
+DWORD WINAPI NoDriveList() { return 0; }
+
+// Plays a Wine whose mount manager has not started yet: the demo's own GetLogicalDrives lists
+// no drive while the object lives.
+class WithoutDriveList {
+ public:
+  WithoutDriveList() { routed = Route(reinterpret_cast<void*>(&NoDriveList)); }
+  ~WithoutDriveList() { Route(original_); }
+  WithoutDriveList(const WithoutDriveList&) = delete;
+  WithoutDriveList& operator=(const WithoutDriveList&) = delete;
+  bool routed;
+
+ private:
+  bool Route(void* to) {
+    void* replaced = nullptr;
+    const ImportRoute route{"GetLogicalDrives", to, &replaced};
+    bool done = RouteImports(GetModuleHandleA(nullptr), "kernel32.dll", &route, 1) == 1;
+    if (!original_) original_ = replaced;
+    return done;
+  }
+  void* original_ = nullptr;
+};
+
 // One run of the demo: its options, and the keys it plays when it has a script.
 struct Session {
   std::string dll = FarHost::DllInFolder(QUENBY_PLUGIN_DIR), language = "English", script;
-  bool haveScript = false, colours = false;
+  bool haveScript = false, colours = false, withoutDriveList = false;
   int width = 80, height = 25;
 };
 
@@ -80,6 +107,8 @@ bool ParseSession(int argc, char** argv, int& i, Session& s, int& rc) {
       s.language = argv[++i];
     else if (a == "--size" && more)
       std::sscanf(argv[++i], "%dx%d", &s.width, &s.height);
+    else if (a == "--without-drive-list")
+      s.withoutDriveList = true;
     else
       return Usage(), rc = a == "--help" || a == "-h" ? 0 : 2, false;
   }
@@ -88,6 +117,12 @@ bool ParseSession(int argc, char** argv, int& i, Session& s, int& rc) {
 
 // Makes C:\Quenby, loads the plugin, runs the demo on it and tidies up. Returns the exit code.
 int RunSession(Session s) {
+  std::unique_ptr<WithoutDriveList> noDrives;
+  if (s.withoutDriveList) noDrives = std::make_unique<WithoutDriveList>();
+  if (noDrives && !noDrives->routed) {
+    std::fprintf(stderr, "Cannot take the drive list away: no import of GetLogicalDrives\n");
+    return 1;
+  }
   Terminal term;
   if (!s.haveScript && !term.interactive) {  // keys on standard input, the default play if none
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
