@@ -92,19 +92,25 @@ void Demo::DrawPanels(Screen& s) {
   std::string prompt;
   if (FarHost::Panel* p = Active()) {
     PanelView v = PluginView(*p, active, true);
+    v.sizes = &Sizes(true);
     p->pageSize = PanelPage(active, v.columns);
     DrawPanel(s, active, v);
     prompt = p->info.curDir;  // FAR's prompt is the plugin's CurDir
   } else {
-    DrawPanel(s, active, FileView(host_.filePanel, active, true));
+    PanelView v = FileView(host_.filePanel, active, true);
+    v.sizes = &Sizes(true);
+    DrawPanel(s, active, v);
     prompt = FarHost::PanelDirectory(host_.filePanel.curDir);
   }
   if (FarHost::Panel* p = Passive()) {
     PanelView v = PluginView(*p, passive, false);
+    v.sizes = &Sizes(false);
     p->pageSize = PanelPage(passive, v.columns);
     DrawPanel(s, passive, v);
   } else {
-    DrawPanel(s, passive, FileView(other_, passive, false));
+    PanelView v = FileView(other_, passive, false);
+    v.sizes = &Sizes(false);
+    DrawPanel(s, passive, v);
   }
   DrawCommandLine(s, prompt, host_.commandLine);
   DrawKeyBar(s, [this](int n) { return KeyLabel(n); });
@@ -287,7 +293,7 @@ void Demo::WorldEvent(const Key& k) {
 bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   keepGoing = true;
   if (k.Is(VK_F10)) return keepGoing = !Quit(), true;
-  if (k.Is(VK_TAB)) return SwapSides(), true;  // the other panel becomes the active one
+  if (k.Is(VK_TAB)) return SwapSides(), FollowFocus(), true;  // the other panel is the active one
   if (k.Is(VK_F11)) return PluginsMenu(), true;
   if (k.Is(VK_F9)) return MenuBar(), true;
   if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(false), true;
@@ -336,7 +342,9 @@ bool Demo::PanelKey(FarHost::Panel& p, const Key& k) {
   bool realFile = cur && name != ".." && (p.info.flags & OPIF_REALNAMES);
   if (p.Key(k.vk, k.control) || p.closed) return true;
   // The plugin left the key to FAR: FAR's own action on the real file.
-  if (realFile && k.Is(VK_F3) && !cur->IsDirectory())
+  if (k.Is(VK_F3) && cur && cur->IsDirectory())  // FAR counts the folder's size
+    CountDirSize(Sizes(true), p);
+  else if (realFile && k.Is(VK_F3))
     ShowViewer(*this, term_.Width(), term_.Height(), name);
   else if (realFile && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
     FileOperation(k, name, name, FarHost::PanelDirectory(p.info.curDir));
@@ -376,7 +384,10 @@ bool Demo::FileKey(const Key& k) {
         f.currentItem += rows - 1;
         break;
       case VK_F3:
-        if (!cur.IsDirectory()) ShowViewer(*this, term_.Width(), term_.Height(), full);
+        if (!cur.IsDirectory())
+          ShowViewer(*this, term_.Width(), term_.Height(), full);
+        else
+          CountDirSize(Sizes(true), f);  // FAR counts the folder's size
         break;
       case VK_RETURN:
         if (cur.name == "..") {
@@ -432,11 +443,39 @@ void Demo::Idle() {
   if (Passive()) OnPassiveSide(idle);
 }
 
+// FAR keeps the sizes F3 counted over the updates that keep the selection.
+void Demo::TrackSizes() {
+  auto track = [this](bool active) {
+    FarHost::Panel* p = active ? Active() : Passive();
+    FarHost::FilePanel& f = active ? host_.filePanel : other_;
+    if (!p) return Sizes(active).Track(f);
+    bool kept = true;  // FCTL_UPDATEPANEL with a NULL Param drops the selection
+    for (size_t i = controlsSeen_; i < host_.controls.size(); ++i)
+      if (host_.controls[i].command == FCTL_UPDATEPANEL && host_.controls[i].paramNull &&
+          host_.controls[i].handle == p->handle)
+        kept = false;
+    Sizes(active).Track(*p, kept);
+  };
+  track(true);
+  track(false);
+  controlsSeen_ = host_.controls.size();
+}
+
+// FAR's current folder follows the panel that has the focus (Panel::SetFocus, SetCurPath): its
+// own panel's folder, or the folder a plugin's panel of real names shows.
+void Demo::FollowFocus() {
+  FarHost::Panel* p = Active();
+  std::string folder = p && p->shownDir ? *p->shownDir : host_.filePanel.curDir;
+  SetCurrentDirectoryA(folder.c_str());
+}
+
 int Demo::Run() {
   for (;;) {
     RedrawPlugins();
     if (!Active()) LoadFolder(host_.filePanel);
     LoadFolder(other_);
+    TrackSizes();
+    if (!Active()) FollowFocus();
     Screen s = Background();
     DWORD timeout = INFINITE;
     if (term_.interactive) {  // FE_IDLE: 2 s after the last update, then every 1.3 s

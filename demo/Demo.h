@@ -6,6 +6,7 @@
 
 #include "Boxes.h"
 #include "FarHost.h"
+#include "FolderSizes.h"
 #include "PluginMenus.h"
 #include "Screen.h"
 #include "World.h"
@@ -48,6 +49,8 @@ class Demo : public ModalHost {
   std::optional<Screen> shown_;      // the screen shown last
   std::optional<Screen> underHelp_;  // what the help window covers (a box, a dialog...)
   DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;
+  PanelSizes sizes_[2];       // folder sizes F3 counted, on the left and on the right side
+  size_t controlsSeen_ = 0;   // FCTL_ calls already looked at for the panels' updates
 
   FarHost::Panel* Active() {
     FarHost::Panel* p = host_.activePanel;
@@ -79,4 +82,7 @@ class Demo : public ModalHost {
   void AfterKey(size_t logMark);
   void RedrawPlugins();
   void Idle();
+  PanelSizes& Sizes(bool active) { return sizes_[active == leftActive_ ? 0 : 1]; }
+  void TrackSizes();
+  void FollowFocus();
 };

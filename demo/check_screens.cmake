@@ -278,3 +278,44 @@ screen("${large}" 7 s)
 expect("${s}" "help at 132 columns" HAS "${selected}configuration"
        " shows in a FAR panel the folders and file masks that you keep in a plain text "
        ", and lets you work with  ▲")
+
+# --- Where FAR's dialogs stand at other sizes (Dialog::CheckDialogCoord): centred at
+# ((ScrX - width + 1) / 2, (ScrY - height + 1) / 2), one row higher when that row is below 5.
+# "rows N" skips the first N rows of a screen.
+foreach(n 5 11)
+  string(REPEAT "[^\n]*\n" ${n} rows${n})
+endforeach()
+string(REPEAT " " 24 blanks24)
+# 90x30: the plugin's configuration dialog (76x17) at (7, 5), its frame three columns and one
+# row in.
+run_demo(place90 --size 90x30 --script "${open} AltShiftF9 Esc F10")
+screen("${place90}" 7 s)
+expect("${s}" "configuration dialog at 90x30" HAS
+       "=== 7: AltShiftF9 ===\n${rows5}║C:\\\\Que +║\n║         ╔(═)+ Quenby configuration (═)+╗         ║\n")
+# 120x35: FAR's "Make folder" (76x10) at (22, 11).
+run_demo(place120 --size 120x35 --script "F7 Esc F10")
+screen("${place120}" 1 s)
+expect("${s}" "make folder at 120x35" HAS
+       "=== 1: F7 ===\n${rows11}║ +║\n║${blanks24}╔(═)+ Make folder (═)+╗${blanks24}║\n")
+# 80x25: the copy's "File already exists" (68x13) at (6, 5).
+screen("${again}" 13 s)
+expect("${s}" "overwrite question at 80x25" HAS
+       "=== 13: Enter ===\n${rows5}║msg00 +║\n║        ╔(═)+ Warning (═)+╗        ║\n")
+
+# --- F3 on a folder (FileList::CountDirSize): FAR counts its size and shows it for <Folder>, in
+# the size column and the status line; "~" before it once the panel has been read again keeping
+# the selection (the plugin's idle update), and gone with a new list. On the plugin's ".." (real
+# names): the current folder, which the plugin made its entry's; on FAR's own panel the folder
+# itself, all of it ("..": C:\Quenby, 3,657 bytes).
+run_demo(dirsize --size 100x30 --script
+         "${open} Down Enter F3 Wait Tab Down Down Down F3 Home F3 Tab Enter Enter F10")
+screen("${dirsize}" 9 s)
+expect("${s}" "the entry's size" HAS "\n║\\.\\. +│     255│ +║║" "\n║\\.\\. +255 +║║" LACKS "~")
+screen("${dirsize}" 10 s)
+expect("${s}" "kept over the idle update" HAS "\n║\\.\\. +│~    255│ +║║" "\n║\\.\\. +~    255 +║║")
+screen("${dirsize}" 15 s)
+expect("${s}" "a folder of FAR's panel" HAS "║║Mail +255 [0-9/]+ [0-9:]+║\n" "│~    255│")
+screen("${dirsize}" 17 s)
+expect("${s}" "FAR's \"..\": its folder" HAS "║║\\.\\. +3657 [0-9/]+ [0-9:]+║\n")
+screen("${dirsize}" 20 s)
+expect("${s}" "a new list forgets it" HAS "\n║\\.\\. +│<  Up  >│ +║║" LACKS "255│")
