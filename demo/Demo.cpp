@@ -348,7 +348,21 @@ bool Demo::PanelKey(FarHost::Panel& p, const Key& k) {
     ShowViewer(*this, term_.Width(), term_.Height(), name);
   else if (realFile && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
     FileOperation(k, name, name, FarHost::PanelDirectory(p.info.curDir));
+  else if (k.Is(VK_F7) && (p.info.flags & OPIF_REALNAMES))
+    PluginMakeFolder(p);
   return true;
+}
+
+// F7 on a plugin's panel of real names without MakeDirectory: FAR's ShellMakeDir, in the current
+// folder (SetCurPath leaves it on a plugin's panel); the panel is updated keeping the selection,
+// and the cursor goes to the folder if an item has that very name.
+void Demo::PluginMakeFolder(FarHost::Panel& p) {
+  char here[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, here);
+  std::string made = MakeFolder(*this, here, lastFolder_);
+  if (made.empty() || !p.Reread(0, true)) return;
+  int i = p.Find(made);
+  if (i >= 0) p.SetCurrent(i);
 }
 
 bool Demo::FileKey(const Key& k) {

@@ -77,6 +77,7 @@ class Demo : public ModalHost {
   bool CommonKey(const Key& k, bool& keepGoing);
   bool PanelKey(FarHost::Panel& p, const Key& k);
   bool FileKey(const Key& k);
+  void PluginMakeFolder(FarHost::Panel& p);
   void FileOperation(const Key& k, const std::string& name, const std::string& path,
                      const std::string& folder);
   void AfterKey(size_t logMark);

@@ -319,3 +319,13 @@ screen("${dirsize}" 17 s)
 expect("${s}" "FAR's \"..\": its folder" HAS "║║\\.\\. +3657 [0-9/]+ [0-9:]+║\n")
 screen("${dirsize}" 20 s)
 expect("${s}" "a new list forgets it" HAS "\n║\\.\\. +│<  Up  >│ +║║" LACKS "255│")
+
+# --- F7 in a folder view of real names: FAR's own "Make folder" (ShellMakeDir) in the current
+# folder, the entry's; the panel is updated and lists the new folder, the cursor staying (FAR
+# looks for the bare name among the full ones). 120x35.
+run_demo(mkdirview --size 120x35 --script "${open} Down Down Enter F7 \"Sub\" Enter F10")
+screen("${mkdirview}" 10 s)
+expect("${s}" "make folder in a folder view" HAS "═ Make folder ═" "║ Create the folder +║")
+screen("${mkdirview}" 14 s)
+expect("${s}" "the new folder listed" HAS "\n║Sub +│<Folder>│[0-9/]+║║" "\nC:\\\\Quenby\\\\Drop\\\\>\n"
+       "\n║\\.\\. +<  Up  > +║║")
