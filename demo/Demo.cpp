@@ -222,28 +222,7 @@ void Demo::DisksMenu(bool right) {
   MenuSpec m;
   m.title = L"Drive";
   std::vector<std::string> roots;
-  DWORD drives = GetLogicalDrives();
-  for (int d = 0; d < 26; ++d) {
-    if (!(drives & (1u << d))) continue;
-    std::string root = std::string(1, static_cast<char>('A' + d)) + ":\\";
-    UINT type = GetDriveTypeA(root.c_str());
-    const wchar_t* kind = type == DRIVE_REMOVABLE ? L"removable"
-                          : type == DRIVE_REMOTE  ? L"network"
-                          : type == DRIVE_CDROM   ? L"CD-ROM"
-                          : type == DRIVE_RAMDISK ? L"RAM disk"
-                                                  : L"fixed";
-    ULARGE_INTEGER freeToUser{}, total{}, free{};
-    auto gigabytes = [](ULONGLONG bytes) {
-      wchar_t buf[32];
-      swprintf(buf, 32, L"%.2f G", bytes / 1073741824.0);
-      return Fit(buf, 9, true);
-    };
-    std::wstring sizes = Fit(L"", 9) + L"\x2502" + Fit(L"", 9);
-    if (GetDiskFreeSpaceExA(root.c_str(), &freeToUser, &total, &free))
-      sizes = gigabytes(total.QuadPart) + L"\x2502" + gigabytes(free.QuadPart);
-    m.items.push_back(L"&" + Widen(root.substr(0, 2)) + L" " + Fit(kind, 9) + L"\x2502" + sizes);
-    roots.push_back(root);
-  }
+  m.items = DriveLines(roots);
   const PluginInfoCopy& pi = host_.pluginInfo;
   if (!pi.diskMenuStrings.empty()) m.items.push_back(L"-");
   for (size_t i = 0; i < pi.diskMenuStrings.size(); ++i) {
@@ -255,6 +234,7 @@ void Demo::DisksMenu(bool right) {
   int count = static_cast<int>(roots.size() + pi.diskMenuStrings.size());
   m.x = panel.x1 + 5;
   m.y = std::max(1, (term_.Height() - (count + 5)) / 2);
+  m.shortBox = m.y < 3;  // FAR's ChangeDiskMenu: a menu that high loses its margin
   int i = ShowMenu(*this, m);
   if (i < 0) return;
   const bool passive = right == leftActive_;  // FAR changes that panel and leaves the focus

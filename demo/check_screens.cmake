@@ -329,3 +329,15 @@ expect("${s}" "make folder in a folder view" HAS "═ Make folder ═" "║ Crea
 screen("${mkdirview}" 14 s)
 expect("${s}" "the new folder listed" HAS "\n║Sub +│<Folder>│[0-9/]+║║" "\nC:\\\\Quenby\\\\Drop\\\\>\n"
        "\n║\\.\\. +<  Up  > +║║")
+
+# --- The key bar after the plugin's configuration dialog (Alt+Shift+F9 on its panel, OK), 90x30:
+# under the dialog FAR's Alt+Shift labels stay as the key left them; once it is closed FAR's
+# key bar follows the keys again (KeyBar::RedrawIfChanged) with the active panel's titles, the
+# plugin's (FileList::UpdateKeyBar).
+run_demo(confbar --size 90x30 --script "${open} AltShiftF9 Tab Tab Tab Tab Space Enter F10")
+screen("${confbar}" 12 s)
+expect("${s}" "Alt+Shift labels under the dialog" HAS "\\[x\\] Empty entries as hidden"
+       "\n1 +2 +3 +4 +5 +6 +7 +8 +9ConfPl 10 +11\n")
+screen("${confbar}" 13 s)
+expect("${s}" "the plugin's key bar after OK" LACKS "Quenby configuration" "4Edit" "8Delete"
+       HAS "\n1Help   2UserMn 3View   4       5       6       7       8About  9ConfMn 10Quit   11Plugin\n")
