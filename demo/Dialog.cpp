@@ -250,7 +250,7 @@ Rect PlaceDialog(const DialogLook& look, int screenW, int screenH, int* groupWid
   }
   if (y1 < 0) {
     y1 = (scrY - y2 + 1) / 2;
-    if (!look.small && y1 > 5) --y1;  // a dialog centred low stands a row higher
+    if (y1 > 5) --y1;  // centred low, a row higher (all but FAR's "small" dialogs, none here)
     if (y1 < 0) y1 = 0;
   }
   if (groupWidth) *groupWidth = x2 - x1 + 1;

@@ -33,7 +33,6 @@ struct DialogItem {
 struct DialogLook {
   int x1 = -1, y1 = -1;
   int width = 0, height = 0;
-  bool small = false;    // FAR's DMODE_SMALLDIALOG: no row up when centred low
   bool warning = false;  // FAR's warning colours (white on red)
   std::string helpTopic;
   bool hasHelp = false;
