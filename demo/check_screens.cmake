@@ -342,3 +342,66 @@ screen("${large}" 7 s)
 expect("${s}" "help at 132 columns" HAS "${selected}configuration"
        " shows in a FAR panel the folders and file masks that you keep in a plain text "
        ", and lets you work with  ▲")
+
+# --- Where FAR's dialogs stand at other sizes (Dialog::CheckDialogCoord): centred at
+# ((ScrX - width + 1) / 2, (ScrY - height + 1) / 2), one row higher when that row is below 5.
+# "rows N" skips the first N rows of a screen.
+foreach(n 5 11)
+  string(REPEAT "[^\n]*\n" ${n} rows${n})
+endforeach()
+string(REPEAT " " 24 blanks24)
+# 90x30: the plugin's configuration dialog (76x17) at (7, 5), its frame three columns and one
+# row in.
+run_demo(place90 --size 90x30 --script "${open} AltShiftF9 Esc F10")
+screen("${place90}" 7 s)
+expect("${s}" "configuration dialog at 90x30" HAS
+       "=== 7: AltShiftF9 ===\n${rows5}║C:\\\\Que +║\n║         ╔(═)+ Quenby configuration (═)+╗         ║\n")
+# 120x35: FAR's "Make folder" (76x10) at (22, 11).
+run_demo(place120 --size 120x35 --script "F7 Esc F10")
+screen("${place120}" 1 s)
+expect("${s}" "make folder at 120x35" HAS
+       "=== 1: F7 ===\n${rows11}║ +║\n║${blanks24}╔(═)+ Make folder (═)+╗${blanks24}║\n")
+# 80x25: the copy's "File already exists" (68x13) at (6, 5).
+screen("${again}" 13 s)
+expect("${s}" "overwrite question at 80x25" HAS
+       "=== 13: Enter ===\n${rows5}║msg00 +║\n║        ╔(═)+ Warning (═)+╗        ║\n")
+
+# --- F3 on a folder (FileList::CountDirSize): FAR counts its size and shows it for <Folder>, in
+# the size column and the status line; "~" before it once the panel has been read again keeping
+# the selection (the plugin's idle update), and gone with a new list. On the plugin's ".." (real
+# names): the current folder, which the plugin made its entry's; on FAR's own panel the folder
+# itself, all of it ("..": C:\Quenby, 3,657 bytes).
+run_demo(dirsize --size 100x30 --script
+         "${open} Down Enter F3 Wait Tab Down Down Down F3 Home F3 Tab Enter Enter F10")
+screen("${dirsize}" 9 s)
+expect("${s}" "the entry's size" HAS "\n║\\.\\. +│     255│ +║║" "\n║\\.\\. +255 +║║" LACKS "~")
+screen("${dirsize}" 10 s)
+expect("${s}" "kept over the idle update" HAS "\n║\\.\\. +│~    255│ +║║" "\n║\\.\\. +~    255 +║║")
+screen("${dirsize}" 15 s)
+expect("${s}" "a folder of FAR's panel" HAS "║║Mail +255 [0-9/]+ [0-9:]+║\n" "│~    255│")
+screen("${dirsize}" 17 s)
+expect("${s}" "FAR's \"..\": its folder" HAS "║║\\.\\. +3657 [0-9/]+ [0-9:]+║\n")
+screen("${dirsize}" 20 s)
+expect("${s}" "a new list forgets it" HAS "\n║\\.\\. +│<  Up  >│ +║║" LACKS "255│")
+
+# --- F7 in a folder view of real names: FAR's own "Make folder" (ShellMakeDir) in the current
+# folder, the entry's; the panel is updated and lists the new folder, the cursor staying (FAR
+# looks for the bare name among the full ones). 120x35.
+run_demo(mkdirview --size 120x35 --script "${open} Down Down Enter F7 \"Sub\" Enter F10")
+screen("${mkdirview}" 10 s)
+expect("${s}" "make folder in a folder view" HAS "═ Make folder ═" "║ Create the folder +║")
+screen("${mkdirview}" 14 s)
+expect("${s}" "the new folder listed" HAS "\n║Sub +│<Folder>│[0-9/]+║║" "\nC:\\\\Quenby\\\\Drop\\\\>\n"
+       "\n║\\.\\. +<  Up  > +║║")
+
+# --- The key bar after the plugin's configuration dialog (Alt+Shift+F9 on its panel, OK), 90x30:
+# under the dialog FAR's Alt+Shift labels stay as the key left them; once it is closed FAR's
+# key bar follows the keys again (KeyBar::RedrawIfChanged) with the active panel's titles, the
+# plugin's (FileList::UpdateKeyBar).
+run_demo(confbar --size 90x30 --script "${open} AltShiftF9 Tab Tab Tab Tab Space Enter F10")
+screen("${confbar}" 12 s)
+expect("${s}" "Alt+Shift labels under the dialog" HAS "\\[x\\] Empty entries as hidden"
+       "\n1 +2 +3 +4 +5 +6 +7 +8 +9ConfPl 10 +11\n")
+screen("${confbar}" 13 s)
+expect("${s}" "the plugin's key bar after OK" LACKS "Quenby configuration" "4Edit" "8Delete"
+       HAS "\n1Help   2UserMn 3View   4       5       6       7       8About  9ConfMn 10Quit   11Plugin\n")
