@@ -35,8 +35,8 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-# The version comes from the plugin's version resource.
-file(STRINGS ${CMAKE_SOURCE_DIR}/plugin/quenby.rc _quenby_fileversion REGEX "^[ \t]*FILEVERSION")
+# The version comes from the plugin's version header, which its version resource reads.
+file(STRINGS ${CMAKE_SOURCE_DIR}/plugin/Version.h _quenby_fileversion REGEX "^#define QUENBY_VERSION_NUMBERS")
 string(REGEX MATCH "([0-9]+),([0-9]+),([0-9]+),([0-9]+)" _quenby_fv "${_quenby_fileversion}")
 set(QUENBY_VERSION "${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3}.${CMAKE_MATCH_4}")
 set(QUENBY_ZIP ${CMAKE_BINARY_DIR}/Quenby-${QUENBY_VERSION}.zip)

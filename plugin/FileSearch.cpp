@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include "EmptinessRules.h"
 #include "Settings.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -56,24 +57,12 @@ std::string CurrentFolder() {
   return Length > 0 && Length < sizeof(Folder) ? std::string(Folder, Length) : std::string();
 }
 
-bool IsDots(const char* Name) { return !strcmp(Name, ".") || !strcmp(Name, ".."); }
+bool IsDots(const char* Name) { return IsDotsName(Name); }
 
 namespace {
 
-// The local time of a stamp must be a DOS date: 1980 to 2107. Checked here rather than left to
-// FileTimeToDosDateTime, which does not refuse every year outside the range on every system.
-bool HasDosTime(const FILETIME& Time) {
-  FILETIME Local;
-  SYSTEMTIME System;
-  WORD Date, DosTime;
-  if (!FileTimeToLocalFileTime(&Time, &Local) || !FileTimeToSystemTime(&Local, &System))
-    return false;
-  if (System.wYear < 1980 || System.wYear > 2107) return false;
-  return FileTimeToDosDateTime(&Local, &Date, &DosTime) != FALSE;
-}
-
 bool IsExistingFile(const WIN32_FIND_DATAA& Data) {
-  return !(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(Data.ftLastWriteTime);
+  return IsExistingFileEntry(Data.dwFileAttributes, Data.ftLastWriteTime);
 }
 
 }  // namespace
@@ -92,8 +81,7 @@ TContentTest::TContentTest(const std::string& Path) : FDirectory(DirectoryPart(P
 
 bool TContentTest::Counts(const WIN32_FIND_DATAA& Entry) const {
   if (IsDots(Entry.cFileName)) return false;
-  if (Entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY && Settings.TreatFolderAsFile == 1)
-    return true;
+  if (FolderCounts(Entry.dwFileAttributes, Settings.TreatFolderAsFile)) return true;
   return LeadsBack(Entry) ? IsExistingFile(Entry) : FileExists(FDirectory + Entry.cFileName);
 }
 
@@ -108,10 +96,7 @@ bool TContentTest::LeadsBack(const WIN32_FIND_DATAA& Entry) const {
       FDirectory.size() + Length >= MAX_PATH || strpbrk(Name, "*?<>\"|/\\:") ||
       Name[Length - 1] == '.' || Name[Length - 1] == ' ')
     return false;
-  if (Stem < 3 || Stem > 7) return true;
-  for (const char* Device : {"con", "prn", "aux", "nul", "com", "lpt"})
-    if (_strnicmp(Name, Device, 3) == 0) return false;
-  return true;
+  return !MayNameDevice(Name, Stem);
 }
 
 WIN32_FIND_DATAA LookupFindData(const std::string& Path) {

@@ -10,6 +10,8 @@
 #include "Config.h"
 #include "FARIntf.h"
 #include "FARLang.h"
+#include "ListRules.h"
+#include "SettingsList.h"
 
 TSettings Settings;
 
@@ -26,17 +28,16 @@ struct TSettingField {
   bool IsText;
 };
 
-#define INT_SETTING(F, D) {#F, offsetof(TSettings, F), sizeof(int), D, false}
-#define TEXT_SETTING(F) {#F, offsetof(TSettings, F), sizeof(TSettings::F), 0, true}
-const TSettingField SettingFields[] = {
-    INT_SETTING(AddToDisksMenu, 1), INT_SETTING(DisksMenuDigit, 1),
-    TEXT_SETTING(FileSystemFile),   TEXT_SETTING(FileSystemExt),
-    INT_SETTING(ShowAllFiles, 0),   INT_SETTING(ShowAllFolders, 0),
-    INT_SETTING(AutoExit, 1),       INT_SETTING(AutoExitPlugin, 1),
-    INT_SETTING(TreatFolderAsFile, 0),
-};
+#define INT_SETTING(F, D) {#F, offsetof(TSettings, F), sizeof(int), D, false},
+#define TEXT_SETTING(F, N) {#F, offsetof(TSettings, F), sizeof(TSettings::F), 0, true},
+const TSettingField SettingFields[] = {QUENBY_SETTINGS(INT_SETTING, TEXT_SETTING)};
 #undef INT_SETTING
 #undef TEXT_SETTING
+#define TEXT_BLOCK_SIZE(F, N) static_assert(sizeof(TSettings::F) == (N), #F " block size");
+#define NO_CHECK(F, D)
+QUENBY_SETTINGS(NO_CHECK, TEXT_BLOCK_SIZE)
+#undef TEXT_BLOCK_SIZE
+#undef NO_CHECK
 
 char* FieldAddress(const TSettingField& F) {
   return reinterpret_cast<char*>(&Settings) + F.Offset;
@@ -97,9 +98,7 @@ void CopyFindData(PluginPanelItem& Item, const WIN32_FIND_DATAA& Data) {
 // The list file
 
 TFileSystemFile SplitListLine(const std::string& Line) {
-  size_t Comma = LastCharOf(Line, ",");
-  if (Comma == std::string::npos) return TFileSystemFile{Line, Line};
-  return TFileSystemFile{Line.substr(0, Comma), Line.substr(Comma + 1)};
+  return SplitAtLastComma<TFileSystemFile>(Line, LastCharOf(Line, ","));
 }
 
 namespace {
@@ -132,37 +131,16 @@ bool ReadListFileLines(const std::string& FileName, void (*OnLine)(void*, const 
   // Memory running out while the file is open runs no destructor: this closes it then.
   TUnwindCleanup CloseOnFailure([](void* H) { CloseHandle(H); }, Raw);
 
-  std::string Line;
+  TListLineCutter<std::string> Cutter;
+  auto Deliver = [&](const std::string& Line) { OnLine(Context, Line); };
   std::vector<char> Buffer(64 * 1024);
-  bool AfterCR = false;       // an LF right after a CR belongs to the line end
-  bool AfterLineEnd = false;  // the last thing read ended a line
-  bool AtEnd = false;
-  while (!AtEnd) {
+  for (;;) {
     DWORD Got = 0;
     if (!ReadFile(Raw, Buffer.data(), static_cast<DWORD>(Buffer.size()), &Got, nullptr))
       return InOutError(Failure, "Cannot read the list file", FileName);
-    if (Got == 0) break;
-    for (DWORD I = 0; I < Got && !AtEnd; ++I) {
-      char C = Buffer[I];
-      if (AfterCR) {
-        AfterCR = false;
-        if (C == '\n') continue;
-      }
-      if (C == '\x1A') {  // Ctrl+Z ends the file wherever it stands
-        AtEnd = true;
-      } else if (C == '\r') {
-        OnLine(Context, Line);
-        Line.clear();
-        AfterCR = AfterLineEnd = true;
-      } else {
-        Line += C;
-        AfterLineEnd = false;
-      }
-    }
+    if (Got == 0 || !Cutter.Feed(Buffer.data(), Got, Deliver)) break;
   }
-  // A line is read before the end is noticed, so an empty file still gives one empty line;
-  // a line end at the very end gives no further line.
-  if (!Line.empty() || !AfterLineEnd) OnLine(Context, Line);
+  Cutter.Finish(Deliver);
   return true;
 }
 

@@ -6,6 +6,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for p in wine wine32:i386 g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+         g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix wine64 \
          cmake ninja-build googletest locales zip unzip; do
   have "$p" || need+=("$p")
 done
