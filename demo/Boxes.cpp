@@ -102,8 +102,8 @@ int ShowDialog(ModalHost& host, std::vector<FarDialogItem>& items, int x1, int y
                const std::string& helpTopic) {
   std::vector<DialogItem> dialog = FromPlugin(items);
   DialogLook look;
-  look.x1 = x1, look.y1 = x1 < 0 ? -1 : y1;
-  look.width = x1 < 0 ? x2 : x2 - x1 + 1, look.height = x1 < 0 ? y2 : y2 - y1 + 1;
+  look.x1 = x1, look.y1 = y1;  // FAR's SetPosition: each of them -1 to centre that way
+  look.width = x1 >= 0 ? x2 - x1 + 1 : x2, look.height = y1 >= 0 ? y2 - y1 + 1 : y2;
   look.helpTopic = helpTopic, look.hasHelp = true;
   int chosen = RunDialog(host, dialog, look);
   ToPlugin(dialog, items);

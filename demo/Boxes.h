@@ -22,7 +22,8 @@ void WindowBackground(Screen& s, int x1, int y1, int x2, int y2, WORD attr);
 
 // FAR's Message: returns the button chosen, -1 on Esc. A box without buttons is shown once.
 int ShowMessage(ModalHost& host, const MessageCall& m);
-// A plugin's Dialog (centred when x1 is -1, x2 and y2 then being width and height).
+// A plugin's Dialog (centred across when x1 is -1, x2 then being the width; down when y1 is
+// -1, y2 then being the height).
 int ShowDialog(ModalHost& host, std::vector<FarDialogItem>& items, int x1, int y1, int x2, int y2,
                const std::string& helpTopic);
 

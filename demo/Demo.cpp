@@ -92,19 +92,25 @@ void Demo::DrawPanels(Screen& s) {
   std::string prompt;
   if (FarHost::Panel* p = Active()) {
     PanelView v = PluginView(*p, active, true);
+    v.sizes = &Sizes(true);
     p->pageSize = PanelPage(active, v.columns);
     DrawPanel(s, active, v);
     prompt = p->info.curDir;  // FAR's prompt is the plugin's CurDir
   } else {
-    DrawPanel(s, active, FileView(host_.filePanel, active, true));
+    PanelView v = FileView(host_.filePanel, active, true);
+    v.sizes = &Sizes(true);
+    DrawPanel(s, active, v);
     prompt = FarHost::PanelDirectory(host_.filePanel.curDir);
   }
   if (FarHost::Panel* p = Passive()) {
     PanelView v = PluginView(*p, passive, false);
+    v.sizes = &Sizes(false);
     p->pageSize = PanelPage(passive, v.columns);
     DrawPanel(s, passive, v);
   } else {
-    DrawPanel(s, passive, FileView(other_, passive, false));
+    PanelView v = FileView(other_, passive, false);
+    v.sizes = &Sizes(false);
+    DrawPanel(s, passive, v);
   }
   DrawCommandLine(s, prompt, host_.commandLine);
   DrawKeyBar(s, [this](int n) { return KeyLabel(n); });
@@ -216,28 +222,7 @@ void Demo::DisksMenu(bool right) {
   MenuSpec m;
   m.title = L"Drive";
   std::vector<std::string> roots;
-  DWORD drives = GetLogicalDrives();
-  for (int d = 0; d < 26; ++d) {
-    if (!(drives & (1u << d))) continue;
-    std::string root = std::string(1, static_cast<char>('A' + d)) + ":\\";
-    UINT type = GetDriveTypeA(root.c_str());
-    const wchar_t* kind = type == DRIVE_REMOVABLE ? L"removable"
-                          : type == DRIVE_REMOTE  ? L"network"
-                          : type == DRIVE_CDROM   ? L"CD-ROM"
-                          : type == DRIVE_RAMDISK ? L"RAM disk"
-                                                  : L"fixed";
-    ULARGE_INTEGER freeToUser{}, total{}, free{};
-    auto gigabytes = [](ULONGLONG bytes) {
-      wchar_t buf[32];
-      swprintf(buf, 32, L"%.2f G", bytes / 1073741824.0);
-      return Fit(buf, 9, true);
-    };
-    std::wstring sizes = Fit(L"", 9) + L"\x2502" + Fit(L"", 9);
-    if (GetDiskFreeSpaceExA(root.c_str(), &freeToUser, &total, &free))
-      sizes = gigabytes(total.QuadPart) + L"\x2502" + gigabytes(free.QuadPart);
-    m.items.push_back(L"&" + Widen(root.substr(0, 2)) + L" " + Fit(kind, 9) + L"\x2502" + sizes);
-    roots.push_back(root);
-  }
+  m.items = DriveLines(roots);
   const PluginInfoCopy& pi = host_.pluginInfo;
   if (!pi.diskMenuStrings.empty()) m.items.push_back(L"-");
   for (size_t i = 0; i < pi.diskMenuStrings.size(); ++i) {
@@ -249,6 +234,7 @@ void Demo::DisksMenu(bool right) {
   int count = static_cast<int>(roots.size() + pi.diskMenuStrings.size());
   m.x = panel.x1 + 5;
   m.y = std::max(1, (term_.Height() - (count + 5)) / 2);
+  m.shortBox = m.y < 3;  // FAR's ChangeDiskMenu: a menu that high loses its margin
   int i = ShowMenu(*this, m);
   if (i < 0) return;
   const bool passive = right == leftActive_;  // FAR changes that panel and leaves the focus
@@ -287,7 +273,7 @@ void Demo::WorldEvent(const Key& k) {
 bool Demo::CommonKey(const Key& k, bool& keepGoing) {
   keepGoing = true;
   if (k.Is(VK_F10)) return keepGoing = !Quit(), true;
-  if (k.Is(VK_TAB)) return SwapSides(), true;  // the other panel becomes the active one
+  if (k.Is(VK_TAB)) return SwapSides(), FollowFocus(), true;  // the other panel is the active one
   if (k.Is(VK_F11)) return PluginsMenu(), true;
   if (k.Is(VK_F9)) return MenuBar(), true;
   if (k.Is(VK_F1, PKF_ALT)) return DisksMenu(false), true;
@@ -336,11 +322,27 @@ bool Demo::PanelKey(FarHost::Panel& p, const Key& k) {
   bool realFile = cur && name != ".." && (p.info.flags & OPIF_REALNAMES);
   if (p.Key(k.vk, k.control) || p.closed) return true;
   // The plugin left the key to FAR: FAR's own action on the real file.
-  if (realFile && k.Is(VK_F3) && !cur->IsDirectory())
+  if (k.Is(VK_F3) && cur && cur->IsDirectory())  // FAR counts the folder's size
+    CountDirSize(Sizes(true), p);
+  else if (realFile && k.Is(VK_F3))
     ShowViewer(*this, term_.Width(), term_.Height(), name);
   else if (realFile && (k.Is(VK_F5) || k.Is(VK_F6) || k.Is(VK_F6, PKF_SHIFT) || k.Is(VK_F8)))
     FileOperation(k, name, name, FarHost::PanelDirectory(p.info.curDir));
+  else if (k.Is(VK_F7) && (p.info.flags & OPIF_REALNAMES))
+    PluginMakeFolder(p);
   return true;
+}
+
+// F7 on a plugin's panel of real names without MakeDirectory: FAR's ShellMakeDir, in the current
+// folder (SetCurPath leaves it on a plugin's panel); the panel is updated keeping the selection,
+// and the cursor goes to the folder if an item has that very name.
+void Demo::PluginMakeFolder(FarHost::Panel& p) {
+  char here[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, here);
+  std::string made = MakeFolder(*this, here, lastFolder_);
+  if (made.empty() || !p.Reread(0, true)) return;
+  int i = p.Find(made);
+  if (i >= 0) p.SetCurrent(i);
 }
 
 bool Demo::FileKey(const Key& k) {
@@ -376,7 +378,10 @@ bool Demo::FileKey(const Key& k) {
         f.currentItem += rows - 1;
         break;
       case VK_F3:
-        if (!cur.IsDirectory()) ShowViewer(*this, term_.Width(), term_.Height(), full);
+        if (!cur.IsDirectory())
+          ShowViewer(*this, term_.Width(), term_.Height(), full);
+        else
+          CountDirSize(Sizes(true), f);  // FAR counts the folder's size
         break;
       case VK_RETURN:
         if (cur.name == "..") {
@@ -432,11 +437,39 @@ void Demo::Idle() {
   if (Passive()) OnPassiveSide(idle);
 }
 
+// FAR keeps the sizes F3 counted over the updates that keep the selection.
+void Demo::TrackSizes() {
+  auto track = [this](bool active) {
+    FarHost::Panel* p = active ? Active() : Passive();
+    FarHost::FilePanel& f = active ? host_.filePanel : other_;
+    if (!p) return Sizes(active).Track(f);
+    bool kept = true;  // FCTL_UPDATEPANEL with a NULL Param drops the selection
+    for (size_t i = controlsSeen_; i < host_.controls.size(); ++i)
+      if (host_.controls[i].command == FCTL_UPDATEPANEL && host_.controls[i].paramNull &&
+          host_.controls[i].handle == p->handle)
+        kept = false;
+    Sizes(active).Track(*p, kept);
+  };
+  track(true);
+  track(false);
+  controlsSeen_ = host_.controls.size();
+}
+
+// FAR's current folder follows the panel that has the focus (Panel::SetFocus, SetCurPath): its
+// own panel's folder, or the folder a plugin's panel of real names shows.
+void Demo::FollowFocus() {
+  FarHost::Panel* p = Active();
+  std::string folder = p && p->shownDir ? *p->shownDir : host_.filePanel.curDir;
+  SetCurrentDirectoryA(folder.c_str());
+}
+
 int Demo::Run() {
   for (;;) {
     RedrawPlugins();
     if (!Active()) LoadFolder(host_.filePanel);
     LoadFolder(other_);
+    TrackSizes();
+    if (!Active()) FollowFocus();
     Screen s = Background();
     DWORD timeout = INFINITE;
     if (term_.interactive) {  // FE_IDLE: 2 s after the last update, then every 1.3 s

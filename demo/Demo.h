@@ -6,6 +6,7 @@
 
 #include "Boxes.h"
 #include "FarHost.h"
+#include "FolderSizes.h"
 #include "PluginMenus.h"
 #include "Screen.h"
 #include "World.h"
@@ -48,6 +49,8 @@ class Demo : public ModalHost {
   std::optional<Screen> shown_;      // the screen shown last
   std::optional<Screen> underHelp_;  // what the help window covers (a box, a dialog...)
   DWORD lastUpdate_ = GetTickCount(), lastIdle_ = 0;
+  PanelSizes sizes_[2];       // folder sizes F3 counted, on the left and on the right side
+  size_t controlsSeen_ = 0;   // FCTL_ calls already looked at for the panels' updates
 
   FarHost::Panel* Active() {
     FarHost::Panel* p = host_.activePanel;
@@ -74,9 +77,13 @@ class Demo : public ModalHost {
   bool CommonKey(const Key& k, bool& keepGoing);
   bool PanelKey(FarHost::Panel& p, const Key& k);
   bool FileKey(const Key& k);
+  void PluginMakeFolder(FarHost::Panel& p);
   void FileOperation(const Key& k, const std::string& name, const std::string& path,
                      const std::string& folder);
   void AfterKey(size_t logMark);
   void RedrawPlugins();
   void Idle();
+  PanelSizes& Sizes(bool active) { return sizes_[active == leftActive_ ? 0 : 1]; }
+  void TrackSizes();
+  void FollowFocus();
 };

@@ -230,17 +230,42 @@ int DefaultButton(const std::vector<DialogItem>& items) {
 
 }  // namespace
 
+// FAR checks the coordinates twice (Dialog::InitDialog): the first pass centres, and the items
+// are placed against it; the second, with x1 and y1 set, gives the size back to the rectangle.
+Rect PlaceDialog(const DialogLook& look, int screenW, int screenH, int* groupWidth) {
+  const int scrX = screenW - 1, scrY = screenH - 1;
+  int x1 = look.x1, y1 = look.y1;
+  int x2 = x1 >= 0 ? x1 + look.width - 1 : look.width;
+  int y2 = y1 >= 0 ? y1 + look.height - 1 : look.height;
+  if (x2 > scrX && x1 != -1 && x2 - x1 + 1 < scrX) {  // moved left onto the screen
+    int d = x2 - scrX;
+    x1 -= d, x2 -= d;
+  }
+  if (x1 < 0) {  // centred: x2 holds the width
+    x1 = (scrX - x2 + 1) / 2;
+    if (x1 <= 0)
+      x1 = 0;  // x2 keeps the width: one column more until the second pass
+    else
+      x2 += x1 - 1;
+  }
+  if (y1 < 0) {
+    y1 = (scrY - y2 + 1) / 2;
+    if (y1 > 5) --y1;  // centred low, a row higher (all but FAR's "small" dialogs, none here)
+    if (y1 < 0) y1 = 0;
+  }
+  if (groupWidth) *groupWidth = x2 - x1 + 1;
+  return Rect{x1, y1, x1 + look.width - 1, y1 + look.height - 1};
+}
+
 Rect DrawDialog(Screen& s, std::vector<DialogItem>& items, const DialogLook& look) {
-  CentreGroups(items, look.width);
+  int groupWidth = look.width;
+  const Rect r = PlaceDialog(look, s.W, s.H, &groupWidth);
+  CentreGroups(items, groupWidth);
   const Palette& pal = look.warning ? Warning : Normal;
-  int w = std::min(look.width, s.W), h = std::min(look.height, s.H);
-  // FAR centres a dialog at ((ScrX - width + 1) / 2, (ScrY - height + 1) / 2).
-  const int ox = look.x1 < 0 ? (s.W - w) / 2 : look.x1;
-  const int oy = look.y1 < 0 ? (s.H - h) / 2 : look.y1;
-  WindowBackground(s, ox, oy, ox + w - 1, oy + h - 1, pal.text);
+  WindowBackground(s, r.x1, r.y1, r.x2, r.y2, pal.text);
   for (const DialogItem& it : items)
-    if (!it.hidden) DrawItem(s, it, ox, oy, w, pal);
-  return Rect{ox, oy, ox + w - 1, oy + h - 1};
+    if (!it.hidden) DrawItem(s, it, r.x1, r.y1, look.width, pal);
+  return r;
 }
 
 int RunDialog(ModalHost& host, std::vector<DialogItem>& items, const DialogLook& look) {

@@ -28,8 +28,10 @@ struct DialogItem {
   static constexpr int Combo = 10;  // FAR 1.75's DI_COMBOBOX (a drop-down list)
 };
 
+// Where a dialog goes, as FAR's Dialog::SetPosition takes it: x1 (y1) -1 centres the dialog
+// across (down) the screen, width (height) being its size; otherwise it starts there.
 struct DialogLook {
-  int x1 = -1, y1 = -1;  // -1: centred
+  int x1 = -1, y1 = -1;
   int width = 0, height = 0;
   bool warning = false;  // FAR's warning colours (white on red)
   std::string helpTopic;
@@ -37,6 +39,9 @@ struct DialogLook {
   bool f10Taken = false;  // F10 is the dialog's own key (the copy dialog's tree), not Esc
 };
 
+// FAR's CheckDialogCoord on a screen of `screenW` by `screenH`: the rectangle the dialog takes.
+// `groupWidth` gets the width FAR centres button groups in (one more where it clamped x1 to 0).
+Rect PlaceDialog(const DialogLook& look, int screenW, int screenH, int* groupWidth = nullptr);
 // The dialog drawn over `s` (groups centred first); the rectangle it took is returned.
 Rect DrawDialog(Screen& s, std::vector<DialogItem>& items, const DialogLook& look);
 // FAR's Dialog: the index of the item that closed it, -1 on Esc or F10.

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "Layout.h"
@@ -50,4 +51,44 @@ void LoadFolder(FarHost::FilePanel& panel, const std::string& focus) {
       panel.currentItem = static_cast<int>(i);
   panel.currentItem =
       std::max(0, std::min<int>(panel.currentItem, static_cast<int>(panel.items.size()) - 1));
+}
+
+// The drives for FAR's disks menu. Wine answers GetLogicalDrives only once its mount manager runs,
+// which a fresh Wine under an emulator starts late; until then the drives that answer
+// GetDriveTypeA are listed, so that the menu is never without them.
+static DWORD ListedDrives() {
+  DWORD drives = GetLogicalDrives();
+  if (drives != 0) return drives;
+  for (int d = 0; d < 26; ++d) {
+    const char root[] = {static_cast<char>('A' + d), ':', '\\', 0};
+    if (GetDriveTypeA(root) > DRIVE_NO_ROOT_DIR) drives |= 1u << d;
+  }
+  return drives;
+}
+
+std::vector<std::wstring> DriveLines(std::vector<std::string>& roots) {
+  std::vector<std::wstring> lines;
+  DWORD drives = ListedDrives();
+  for (int d = 0; d < 26; ++d) {
+    if (!(drives & (1u << d))) continue;
+    std::string root = std::string(1, static_cast<char>('A' + d)) + ":\\";
+    UINT type = GetDriveTypeA(root.c_str());
+    const wchar_t* kind = type == DRIVE_REMOVABLE ? L"removable"
+                          : type == DRIVE_REMOTE  ? L"network"
+                          : type == DRIVE_CDROM   ? L"CD-ROM"
+                          : type == DRIVE_RAMDISK ? L"RAM disk"
+                                                  : L"fixed";
+    ULARGE_INTEGER freeToUser{}, total{}, free{};
+    auto gigabytes = [](ULONGLONG bytes) {
+      wchar_t buf[32];
+      swprintf(buf, 32, L"%.2f G", bytes / 1073741824.0);
+      return Fit(buf, 9, true);
+    };
+    std::wstring sizes = Fit(L"", 9) + L"\x2502" + Fit(L"", 9);
+    if (GetDiskFreeSpaceExA(root.c_str(), &freeToUser, &total, &free))
+      sizes = gigabytes(total.QuadPart) + L"\x2502" + gigabytes(free.QuadPart);
+    lines.push_back(L"&" + Widen(root.substr(0, 2)) + L" " + Fit(kind, 9) + L"\x2502" + sizes);
+    roots.push_back(root);
+  }
+  return lines;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "FarHost.h"
 
@@ -11,3 +12,6 @@ void LoadFolder(FarHost::FilePanel& panel, const std::string& focus = std::strin
 std::string JoinPath(const std::string& folder, const std::string& name);
 // "C:\X\Y" -> "C:\X"; "C:\Y" -> "C:\".
 std::string ParentOf(const std::string& path);
+// The disks menu's lines for the drives there are, as FAR writes them ("&C: fixed    │ 9.99 G│
+// 1.00 G"), with the root of each drive in `roots`.
+std::vector<std::wstring> DriveLines(std::vector<std::string>& roots);

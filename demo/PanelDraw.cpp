@@ -5,6 +5,18 @@
 
 int PanelRows(const Rect& r) { return r.y2 - r.y1 - 4; }
 
+std::wstring ItemCell(const HostItem& item, const Column& c, bool caseFold, const PanelSizes* sizes) {
+  const FolderSize* counted = c.type == 'S' && sizes ? sizes->Find(item.name) : nullptr;
+  if (!counted) return CellText(item, c, caseFold);
+  HostItem asFile = item;  // FAR writes the count as it writes a file's size
+  asFile.attributes &= ~FILE_ATTRIBUTE_DIRECTORY;
+  asFile.fileSize = counted->bytes;
+  if (!counted->reread) return CellText(asFile, c, caseFold);
+  Column rest = c;
+  rest.width = std::max(0, c.width - 1);
+  return L"~" + CellText(asFile, rest, caseFold);
+}
+
 namespace {
 
 // The first column of each stripe: a second name column starts a new stripe.
@@ -62,7 +74,7 @@ int DrawStripe(Screen& s, const Rect& r, const PanelView& v, size_t first, size_
       const Column& col = v.columns[c];
       int room = std::min(col.width, r.x2 - cx);
       if (room <= 0) break;
-      std::wstring text = has ? CellText(items[i], col, v.caseFold) : Fit(L"", col.width);
+      std::wstring text = has ? ItemCell(items[i], col, v.caseFold, v.sizes) : Fit(L"", col.width);
       s.Put(cx, r.y1 + 2 + row, text, attr, room);
       cx += col.width;
       if (c + 1 < end && cx < r.x2) s.Fill(cx++, r.y1 + 2 + row, 1, Glyph::SV, attr);
@@ -131,7 +143,7 @@ void DrawPanel(Screen& s, const Rect& r, const PanelView& v) {
   if (v.current >= 0 && v.current < count) {
     std::wstring line;
     for (const Column& c : v.status)
-      line += (line.empty() ? L"" : L" ") + CellText((*v.items)[v.current], c, false);
+      line += (line.empty() ? L"" : L" ") + ItemCell((*v.items)[v.current], c, false, v.sizes);
     s.Put(r.x1 + 1, r.y2 - 1, line, Color::PanelText, r.x2 - r.x1 - 1);
   }
   DrawBorderTexts(s, r, v);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FarHost.h"
+#include "FolderSizes.h"
 #include "Layout.h"
 #include "Screen.h"
 
@@ -19,8 +20,12 @@ struct PanelView {
   int* top = nullptr;     // first item shown; moved to keep the cursor in sight
   bool active = false;    // the cursor and the highlighted title
   bool caseFold = false;  // FAR's own panel: all-capital names in small letters
+  const PanelSizes* sizes = nullptr;  // folder sizes counted with F3, shown for <Folder>
 };
 
+// One cell as FAR's ShowList writes it: a folder's counted size in the size column, after "~"
+// when it was carried over a reread.
+std::wstring ItemCell(const HostItem& item, const Column& c, bool caseFold, const PanelSizes* sizes);
 // Rows of items a panel shows per stripe.
 int PanelRows(const Rect& r);
 // Items a panel shows at once: rows times stripes.

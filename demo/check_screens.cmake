@@ -2,17 +2,63 @@
 # the default play, the configuration dialog, F5/F6/F8 in a folder view and on FAR's own panel,
 # F10's question, F1 help and Alt+F1.
 #   cmake -DEMULATOR=<wine runner> -DDEMO=<quenby_demo.exe> [-DPREFIX=<wine prefix>] -P this
+# The file is read twice. The first reading only collects every run_demo's options; then one
+# demo process plays them all, one session each (an emulated Wine spends seconds on every
+# process start); the second reading hands each run_demo its session's screens and checks them.
 function(run_demo out)
-  execute_process(COMMAND ${EMULATOR} ${DEMO} ${ARGN}
-                  OUTPUT_VARIABLE text ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT CHECKING)
+    set_property(GLOBAL APPEND PROPERTY demo_runs ${out})
+    set_property(GLOBAL PROPERTY demo_options_${out} "${ARGN}")
+    return()
+  endif()
+  get_property(text GLOBAL PROPERTY demo_screens_${out})
+  get_property(err GLOBAL PROPERTY demo_errors_${out})
+  get_property(rc GLOBAL PROPERTY demo_exit_${out})
   if(NOT rc EQUAL 0 OR err MATCHES "host check failed")
     message(SEND_ERROR "demo ${ARGN}: exit ${rc}\n${err}")
   endif()
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
+# Plays every collected run in one process and keeps each session's output and exit code.
+function(play_collected_runs)
+  get_property(runs GLOBAL PROPERTY demo_runs)
+  set(args)
+  foreach(run IN LISTS runs)
+    get_property(options GLOBAL PROPERTY demo_options_${run})
+    if(args)
+      list(APPEND args --next)
+    endif()
+    list(APPEND args ${options})
+  endforeach()
+  execute_process(COMMAND ${EMULATOR} ${DEMO} ${args}
+                  OUTPUT_VARIABLE all ERROR_VARIABLE allerr RESULT_VARIABLE rc)
+  set(n 0)
+  foreach(run IN LISTS runs)
+    math(EXPR n "${n} + 1")
+    foreach(stream all allerr)
+      string(FIND "${${stream}}" "##### session ${n}: exit " end)
+      if(end LESS 0)
+        message(FATAL_ERROR "the demo did not finish session ${n} (${run}): exit ${rc}\n${allerr}")
+      endif()
+      string(SUBSTRING "${${stream}}" 0 ${end} part_${stream})
+      string(SUBSTRING "${${stream}}" ${end} -1 rest)
+      string(REGEX MATCH "^##### session [0-9]+: exit (-?[0-9]+)\n" marker "${rest}")
+      set(code_${stream} ${CMAKE_MATCH_1})
+      string(LENGTH "${marker}" skip)
+      string(SUBSTRING "${rest}" ${skip} -1 ${stream})
+    endforeach()
+    set_property(GLOBAL PROPERTY demo_screens_${run} "${part_all}")
+    set_property(GLOBAL PROPERTY demo_errors_${run} "${part_allerr}")
+    set_property(GLOBAL PROPERTY demo_exit_${run} "${code_all}")
+  endforeach()
+endfunction()
+
 # The text of screen number n: from its "=== n: key ===" line to the next one.
 function(screen all n out)
+  if(NOT CHECKING)
+    return()
+  endif()
   math(EXPR next "${n} + 1")
   string(FIND "${all}" "=== ${n}: " begin)
   string(FIND "${all}" "=== ${next}: " end)
@@ -31,6 +77,9 @@ endfunction()
 
 # expect(<screen text> <what it shows> HAS regex... LACKS regex...)
 function(expect text what)
+  if(NOT CHECKING)
+    return()
+  endif()
   set(mode HAS)
   foreach(arg IN LISTS ARGN)
     if(arg STREQUAL "HAS" OR arg STREQUAL "LACKS")
@@ -42,6 +91,15 @@ function(expect text what)
     endif()
   endforeach()
 endfunction()
+
+if(NOT DEFINED CHECKING)
+  set(CHECKING OFF)
+  include(${CMAKE_CURRENT_LIST_FILE})
+  play_collected_runs()
+  set(CHECKING ON)
+  include(${CMAKE_CURRENT_LIST_FILE})
+  return()
+endif()
 
 set(open "Down Down Down Down Down Enter")  # Enter on LIST.VFS: the root list
 
@@ -62,7 +120,7 @@ expect("${play}" "the play ends after Yes" LACKS "=== 24: ")
 if(DEFINED ENV{WINEPREFIX})
   set(PREFIX $ENV{WINEPREFIX})
 endif()
-if(PREFIX AND EXISTS "${PREFIX}/drive_c/Quenby")
+if(CHECKING AND PREFIX AND EXISTS "${PREFIX}/drive_c/Quenby")
   message(SEND_ERROR "the demo left its folder behind: ${PREFIX}/drive_c/Quenby")
 endif()
 
@@ -173,6 +231,12 @@ expect("${s}" "opened on the right" HAS "╗╔(═)+ C:\\\\Quenby\\\\LIST\\.VFS
 screen("${disks2}" 3 s)
 expect("${s}" "Tab to it" HAS "8About" "\nC:\\\\Quenby>\n")
 
+# --- Before Wine's mount manager runs, GetLogicalDrives lists no drive: the disks menu shows the
+# drives that answer GetDriveTypeA.
+run_demo(nodrivelist --without-drive-list --script "AltF1 Esc F10")
+screen("${nodrivelist}" 1 s)
+expect("${s}" "disks menu without Wine's drive list" HAS "║ +C: +fixed +│" "1: Quenby")
+
 # --- F4 in the plugins menu assigns the item a hot key, which then opens it.
 run_demo(hotkey --script "F11 F4 \"x\" Enter \"x\" F10")
 screen("${hotkey}" 2 s)
@@ -278,3 +342,66 @@ screen("${large}" 7 s)
 expect("${s}" "help at 132 columns" HAS "${selected}configuration"
        " shows in a FAR panel the folders and file masks that you keep in a plain text "
        ", and lets you work with  ▲")
+
+# --- Where FAR's dialogs stand at other sizes (Dialog::CheckDialogCoord): centred at
+# ((ScrX - width + 1) / 2, (ScrY - height + 1) / 2), one row higher when that row is below 5.
+# "rows N" skips the first N rows of a screen.
+foreach(n 5 11)
+  string(REPEAT "[^\n]*\n" ${n} rows${n})
+endforeach()
+string(REPEAT " " 24 blanks24)
+# 90x30: the plugin's configuration dialog (76x17) at (7, 5), its frame three columns and one
+# row in.
+run_demo(place90 --size 90x30 --script "${open} AltShiftF9 Esc F10")
+screen("${place90}" 7 s)
+expect("${s}" "configuration dialog at 90x30" HAS
+       "=== 7: AltShiftF9 ===\n${rows5}║C:\\\\Que +║\n║         ╔(═)+ Quenby configuration (═)+╗         ║\n")
+# 120x35: FAR's "Make folder" (76x10) at (22, 11).
+run_demo(place120 --size 120x35 --script "F7 Esc F10")
+screen("${place120}" 1 s)
+expect("${s}" "make folder at 120x35" HAS
+       "=== 1: F7 ===\n${rows11}║ +║\n║${blanks24}╔(═)+ Make folder (═)+╗${blanks24}║\n")
+# 80x25: the copy's "File already exists" (68x13) at (6, 5).
+screen("${again}" 13 s)
+expect("${s}" "overwrite question at 80x25" HAS
+       "=== 13: Enter ===\n${rows5}║msg00 +║\n║        ╔(═)+ Warning (═)+╗        ║\n")
+
+# --- F3 on a folder (FileList::CountDirSize): FAR counts its size and shows it for <Folder>, in
+# the size column and the status line; "~" before it once the panel has been read again keeping
+# the selection (the plugin's idle update), and gone with a new list. On the plugin's ".." (real
+# names): the current folder, which the plugin made its entry's; on FAR's own panel the folder
+# itself, all of it ("..": C:\Quenby, 3,657 bytes).
+run_demo(dirsize --size 100x30 --script
+         "${open} Down Enter F3 Wait Tab Down Down Down F3 Home F3 Tab Enter Enter F10")
+screen("${dirsize}" 9 s)
+expect("${s}" "the entry's size" HAS "\n║\\.\\. +│     255│ +║║" "\n║\\.\\. +255 +║║" LACKS "~")
+screen("${dirsize}" 10 s)
+expect("${s}" "kept over the idle update" HAS "\n║\\.\\. +│~    255│ +║║" "\n║\\.\\. +~    255 +║║")
+screen("${dirsize}" 15 s)
+expect("${s}" "a folder of FAR's panel" HAS "║║Mail +255 [0-9/]+ [0-9:]+║\n" "│~    255│")
+screen("${dirsize}" 17 s)
+expect("${s}" "FAR's \"..\": its folder" HAS "║║\\.\\. +3657 [0-9/]+ [0-9:]+║\n")
+screen("${dirsize}" 20 s)
+expect("${s}" "a new list forgets it" HAS "\n║\\.\\. +│<  Up  >│ +║║" LACKS "255│")
+
+# --- F7 in a folder view of real names: FAR's own "Make folder" (ShellMakeDir) in the current
+# folder, the entry's; the panel is updated and lists the new folder, the cursor staying (FAR
+# looks for the bare name among the full ones). 120x35.
+run_demo(mkdirview --size 120x35 --script "${open} Down Down Enter F7 \"Sub\" Enter F10")
+screen("${mkdirview}" 10 s)
+expect("${s}" "make folder in a folder view" HAS "═ Make folder ═" "║ Create the folder +║")
+screen("${mkdirview}" 14 s)
+expect("${s}" "the new folder listed" HAS "\n║Sub +│<Folder>│[0-9/]+║║" "\nC:\\\\Quenby\\\\Drop\\\\>\n"
+       "\n║\\.\\. +<  Up  > +║║")
+
+# --- The key bar after the plugin's configuration dialog (Alt+Shift+F9 on its panel, OK), 90x30:
+# under the dialog FAR's Alt+Shift labels stay as the key left them; once it is closed FAR's
+# key bar follows the keys again (KeyBar::RedrawIfChanged) with the active panel's titles, the
+# plugin's (FileList::UpdateKeyBar).
+run_demo(confbar --size 90x30 --script "${open} AltShiftF9 Tab Tab Tab Tab Space Enter F10")
+screen("${confbar}" 12 s)
+expect("${s}" "Alt+Shift labels under the dialog" HAS "\\[x\\] Empty entries as hidden"
+       "\n1 +2 +3 +4 +5 +6 +7 +8 +9ConfPl 10 +11\n")
+screen("${confbar}" 13 s)
+expect("${s}" "the plugin's key bar after OK" LACKS "Quenby configuration" "4Edit" "8Delete"
+       HAS "\n1Help   2UserMn 3View   4       5       6       7       8About  9ConfMn 10Quit   11Plugin\n")

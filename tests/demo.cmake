@@ -37,3 +37,11 @@ target_compile_definitions(test_package PRIVATE QUENBY_PACKAGE_DIR="${QUENBY_UNP
                                                 QUENBY_PACKAGE_VERSION="${QUENBY_VERSION}")
 add_dependencies(test_package package_zip)
 set_tests_properties(test_package PROPERTIES FIXTURES_REQUIRED quenby_package)
+
+# The FAR 3 packages, x64 and x86: their files, and the DLLs and texts the FAR 3 tests load.
+if(TARGET quenby3_x64 AND TARGET quenby3_x86)
+  add_test(NAME far3_packages
+    COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DVERSION=${QUENBY_VERSION}
+            -DSCRATCH=${CMAKE_CURRENT_BINARY_DIR}/far3-packages.tmp
+            -P ${CMAKE_SOURCE_DIR}/demo/check_far3_packages.cmake)
+endif()

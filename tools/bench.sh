@@ -9,7 +9,7 @@ if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then build=$1; shift; fi
 bash "$root/tools/bootstrap.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686-posix.cmake" >/dev/null
-cmake --build "$build" --target bench
+cmake --build "$build" --target bench wait_for_drives
 
 source "$root/tools/wine-env.sh" "$build"
 wine_start

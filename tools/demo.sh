@@ -11,7 +11,7 @@ build=${QUENBY_BUILD_DIR:-$root/build}
 bash "$root/tools/bootstrap.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686-posix.cmake" >/dev/null
-cmake --build "$build" --target quenby_demo
+cmake --build "$build" --target quenby_demo wait_for_drives
 
 source "$root/tools/wine-env.sh" "$build"
 wine_start

@@ -26,7 +26,15 @@ wine_start() {
     [ -f "$WINEPREFIX/system.reg" ] || { echo "Cannot create the Wine prefix" >&2; return 1; }
   fi
   (wineserver -p </dev/null >/dev/null 2>&1 &)
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # The first program starts Wine's services; the drive list comes with the mount manager, which
+  # may come later (see tools/wait_for_drives.cpp). Programs that list drives wait for it.
+  local waiter="$_build/tools/wait_for_drives.exe"
+  if [ -f "$waiter" ]; then
+    wine "$waiter" 300 </dev/null 2>/dev/null ||
+      echo "Going on without Wine's drive list: the disks menus will show no drive" >&2
+  else
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 wine_stop() {

@@ -62,10 +62,10 @@ class TFar3Panel {
   std::wstring FFolder;
   std::wstring FStartDir;  // the folder FAR showed: the root list's CurDir and the close's folder
   bool FIdleUpdate = false;  // the reread in progress was asked for by FAR's idle event
-  TExceptionText FShownFailure = {};
+  TExceptionText FShownFailure = {};  // the last reread failure shown; empty after a success
   std::vector<std::wstring> FDependsOn;  // the folders the last reread looked at
   std::uintptr_t FNumber;                // the panel's number in its synchro events
   TFar3Watcher FWatcher;
   int FCalls = 0;        // calls of FAR on this panel now running
-  bool FClosed = false;  // FAR has closed the panel// the last reread failure shown; empty after a success
+  bool FClosed = false;  // FAR has closed the panel
 };
