@@ -61,7 +61,7 @@ class TFar3Panel {
   int FLevel = 0;
   std::wstring FFolder;
   std::wstring FStartDir;  // the folder FAR showed: the root list's CurDir and the close's folder
-  bool FIdleUpdate = false;  // the reread in progress was asked for by FAR's idle event
+  bool FIdleUpdate = false;  // the reread in progress was asked for by the watcher
   TExceptionText FShownFailure = {};  // the last reread failure shown; empty after a success
   std::vector<std::wstring> FDependsOn;  // the folders the last reread looked at
   std::uintptr_t FNumber;                // the panel's number in its synchro events

@@ -75,8 +75,6 @@ unsigned long long Snapshot(const std::wstring& Folder) {
   return Digest;
 }
 
-struct TRun;
-
 // One folder the panel depends on, and how it is watched.
 struct TFolder {
   std::wstring Target;  // the folder the panel depends on
@@ -90,12 +88,7 @@ struct TFolder {
   bool Closing = false;  // its handle is being given back: nothing is read again
   bool Exists = false;   // the target was there when last aimed
   unsigned long long Digest = 0;
-  TRun* Run = nullptr;
-};
-
-struct TRun {
-  std::deque<TFolder> Folders;  // a deque never moves them: the I/O holds their addresses
-  bool Changed = false;         // something the panel shows may have changed
+  bool* Changed = nullptr;  // the run's flag: something the panel shows may have changed
 };
 
 void CALLBACK Completed(DWORD Error, DWORD, LPOVERLAPPED Overlapped);
@@ -116,7 +109,7 @@ void CALLBACK Completed(DWORD Error, DWORD, LPOVERLAPPED Overlapped) {
   // The folder is aimed at again after every change: a handle kept open would hold a folder
   // deleted from outside (Windows deletes it when the last handle goes), and the reopening
   // finds it gone. Watching a parent, a folder appearing may be the way down to the target.
-  if (Folder.Aimed == Folder.Target) Folder.Run->Changed = true;
+  if (Folder.Aimed == Folder.Target) *Folder.Changed = true;
   Folder.Reaim = true;
 }
 
@@ -160,6 +153,13 @@ bool Aim(TFolder& Folder) {
 
 }  // namespace
 
+// The folders of the thread now running. FAR's thread builds it and frees it once the thread has
+// ended, so that a thread that memory running out ends leaves no handle open behind it.
+struct TFar3Watcher::TRun {
+  std::deque<TFolder> Folders;  // a deque never moves them: the I/O holds their addresses
+  bool Changed = false;
+};
+
 TFar3Watcher::TFar3Watcher(TSynchroRequest Request, void* Context)
     : FRequest(Request), FContext(Context) {
   InitializeCriticalSection(&FLock);
@@ -179,6 +179,12 @@ bool TFar3Watcher::Watch(const std::vector<std::wstring>& Folders) {
   Stop();
   FFolders = std::move(Set);
   if (FFolders.empty()) return true;
+  FRun = std::make_unique<TRun>();
+  for (const std::wstring& Target : FFolders) {
+    FRun->Folders.emplace_back();
+    FRun->Folders.back().Target = Target;
+    FRun->Folders.back().Changed = &FRun->Changed;
+  }
   FStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   FAgainEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   FArmedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -201,6 +207,11 @@ void TFar3Watcher::Stop() {
     CloseHandle(FThread);
     FThread = nullptr;
   }
+  // A thread that failed left its handles open; their reads ended with it.
+  if (FRun)
+    for (TFolder& Folder : FRun->Folders)
+      if (Folder.Dir != INVALID_HANDLE_VALUE) CloseHandle(Folder.Dir);
+  FRun.reset();
   for (HANDLE* Event : {&FStopEvent, &FAgainEvent}) {
     if (*Event) CloseHandle(*Event);
     *Event = nullptr;
@@ -241,13 +252,8 @@ DWORD WINAPI TFar3Watcher::ThreadMain(void* Self) {
 }
 
 void TFar3Watcher::Run() {
-  TRun State;
-  for (const std::wstring& Target : FFolders) {
-    State.Folders.emplace_back();
-    State.Folders.back().Target = Target;
-    State.Folders.back().Run = &State;
-    Aim(State.Folders.back());
-  }
+  TRun& State = *FRun;
+  for (TFolder& Folder : State.Folders) Aim(Folder);
   SetEvent(FArmedEvent);
   DWORD NextPoll = GetTickCount() + PollMs;
   bool Pending = false;  // a change waits for its quiet time

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ class TFar3Watcher {
   bool Running() const { return FThread != nullptr; }
 
  private:
+  struct TRun;
   static DWORD WINAPI ThreadMain(void* Self);
   void Run();
   void Ask();
@@ -45,6 +47,7 @@ class TFar3Watcher {
   TSynchroRequest FRequest;
   void* FContext;
   std::vector<std::wstring> FFolders;  // the set watched: normalised, sorted, distinct
+  std::unique_ptr<TRun> FRun;  // the thread's folders; FAR's thread frees them once it ended
   HANDLE FThread = nullptr;
   HANDLE FStopEvent = nullptr;
   HANDLE FAgainEvent = nullptr;

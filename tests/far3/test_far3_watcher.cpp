@@ -5,11 +5,28 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <climits>
+#include <cstdlib>
 #include <string>
 #include <vector>
+#include "Far3Barrier.h"
 #include "Far3Watcher.h"
 #include "ImportRoutes.h"
 #include "ProcessCounts.h"
+
+// Allocations left to threads other than the main one (the watcher's) before memory runs out.
+// As in the DLL, running out raises the plugin's own failure, which the thread's barrier catches.
+volatile LONG OtherThreadsMayAllocate = LONG_MAX;
+const DWORD MainThread = GetCurrentThreadId();
+
+void* operator new(std::size_t Size) {
+  if (GetCurrentThreadId() != MainThread && InterlockedDecrement(&OtherThreadsMayAllocate) < 0)
+    RaiseFailure("EOutOfMemory", "Out of memory", nullptr);
+  if (void* Block = std::malloc(Size ? Size : 1)) return Block;
+  RaiseFailure("EOutOfMemory", "Out of memory", nullptr);
+}
+void operator delete(void* Block) noexcept { std::free(Block); }
+void operator delete(void* Block, std::size_t) noexcept { std::free(Block); }
 
 namespace {
 
@@ -293,6 +310,36 @@ TEST_F(WatcherTest, StoppingInABurstGivesBackEveryThreadAndHandle) {
     EXPECT_LT(GetTickCount() - Start, 1000u) << "round " << Round;
     EXPECT_EQ(Threads, ThreadCountSettled(Threads)) << "round " << Round;
     EXPECT_EQ(Handles, OpenHandles()) << "round " << Round;
+  }
+}
+
+TEST_F(WatcherTest, MemoryRunningOutOnItsThreadEndsItAndLeavesNoHandleOpen) {
+  std::vector<std::wstring> Folders;
+  for (int I = 0; I < 6; ++I) Folders.push_back(Folder(L"m" + std::to_wstring(I)));
+  const int Threads = ThreadCount();
+  {  // once first, as above
+    TFar3Watcher Warm(CountRequest, const_cast<LONG*>(&Asked));
+    Warm.Watch(Folders);
+  }
+  ASSERT_EQ(Threads, ThreadCountSettled(Threads));
+  const long Handles = OpenHandles();
+  ASSERT_GT(Handles, 0) << "the handle count cannot be read";
+  // Out of memory before the first folder, after some are open, after most are.
+  for (LONG Allowed : {0L, 9L, 18L}) {
+    TFar3Watcher Watcher(CountRequest, const_cast<LONG*>(&Asked));
+    OtherThreadsMayAllocate = Allowed;
+    Watcher.Watch(Folders);  // returns once the thread has ended
+    EXPECT_EQ(Threads, ThreadCountSettled(Threads)) << Allowed << ": the thread ended";
+    OtherThreadsMayAllocate = LONG_MAX;
+    Watcher.Stop();
+    EXPECT_EQ(Handles, OpenHandles()) << Allowed << ": every folder's handle was closed";
+    // A watch started again works.
+    Asked = 0;
+    ASSERT_TRUE(Watcher.Watch(Folders));
+    WriteFile(Folders[5] + L"\\after", 1);
+    EXPECT_EQ(1, WaitForRequests(1, 3000, 0)) << Allowed;
+    Watcher.Stop();
+    EXPECT_EQ(Handles, OpenHandles()) << Allowed;
   }
 }
 
