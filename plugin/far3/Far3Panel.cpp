@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 #include "../EmptinessRules.h"
 #include "../FARLang.h"
 #include "Far3Config.h"
@@ -40,6 +41,32 @@ void CopyFindData(PluginPanelItem& Item, const WIN32_FIND_DATAW& Data) {
   Item.ChangeTime = Data.ftLastWriteTime;
   Item.FileSize = static_cast<unsigned long long>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow;
 }
+
+// What a root item shows of its parent folder, kept for a reread in less room than the search's
+// record.
+class TFolderData {
+ public:
+  explicit TFolderData(const WIN32_FIND_DATAW& Data)
+      : FAttributes(Data.dwFileAttributes), FCreation(Data.ftCreationTime),
+        FAccess(Data.ftLastAccessTime), FWrite(Data.ftLastWriteTime),
+        FSizeLow(Data.nFileSizeLow), FSizeHigh(Data.nFileSizeHigh) {}
+  WIN32_FIND_DATAW FindData() const {
+    WIN32_FIND_DATAW Data;
+    memset(&Data, 0, sizeof(Data));
+    Data.dwFileAttributes = FAttributes;
+    Data.ftCreationTime = FCreation;
+    Data.ftLastAccessTime = FAccess;
+    Data.ftLastWriteTime = FWrite;
+    Data.nFileSizeLow = FSizeLow;
+    Data.nFileSizeHigh = FSizeHigh;
+    return Data;
+  }
+
+ private:
+  DWORD FAttributes;
+  FILETIME FCreation, FAccess, FWrite;
+  DWORD FSizeLow, FSizeHigh;
+};
 
 }  // namespace
 
@@ -154,15 +181,22 @@ void TFar3Panel::BuildRootList(TFailure& Failure) {
   FDependsOn.assign(1, DirectoryPart(FFileName));
   std::string Bytes;
   if (!ReadListFileBytes(FFileName, Bytes, Failure)) return;
-  std::optional<std::wstring> Parent;  // lines in a row often share it: looked up once for them
-  WIN32_FIND_DATAW ParentData{};
+  // A long list names the same masks and folders many times: one reread searches each once.
+  std::unordered_map<std::wstring, bool> Emptiness;
+  std::unordered_map<std::wstring, TFolderData> Parents;
   ForEachListLine(DecodeListText(Bytes), [&](const std::wstring& Line) {
     TListEntry Entry = SplitListLine(Line);
     FDependsOn.push_back(DirectoryPart(Entry.Folder));  // listed or not: it may fill
-    const bool Empty = IsEmptyFolder(Entry.Folder);
+    auto Known = Emptiness.find(Entry.Folder);
+    if (Known == Emptiness.end())
+      Known = Emptiness.emplace(Entry.Folder, IsEmptyFolder(Entry.Folder)).first;
+    const bool Empty = Known->second;
     if (Empty && Settings.ShowAllFolders != 1) return;
     std::wstring ItsParent = WithoutLastName(Entry.Folder);
-    if (ItsParent != Parent) ParentData = LookupFindData(*(Parent = std::move(ItsParent)));
+    auto Parent = Parents.find(ItsParent);
+    if (Parent == Parents.end())
+      Parent = Parents.emplace(ItsParent, TFolderData(LookupFindData(ItsParent))).first;
+    const WIN32_FIND_DATAW ParentData = Parent->second.FindData();
     AppendRootItem(std::move(Entry), Empty, &ParentData);
   });
   if (FPanelItems.empty()) {
