@@ -7,7 +7,6 @@
 //
 //   bench_watch [--sizes 1000,10000] [--far1 1000:B,10000:B] [--idle SECONDS] [--trials N]
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include "Far3Host.h"
 #include "ImportRoutes.h"
 #include "ProcessCounts.h"
+#include "TempFiles.h"
 
 namespace {
 
@@ -41,17 +41,6 @@ HANDLE WINAPI CountFindFirstFileExW(LPCWSTR Name, FINDEX_INFO_LEVELS Level, LPVO
   return RealFindFirstFileExW(Name, Level, Data, Op, Filter, Flags);
 }
 
-int ThreadCount() {
-  HANDLE Snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 Entry{};
-  Entry.dwSize = sizeof(Entry);
-  int Count = 0;
-  for (BOOL More = Thread32First(Snap, &Entry); More; More = Thread32Next(Snap, &Entry))
-    if (Entry.th32OwnerProcessID == GetCurrentProcessId()) ++Count;
-  CloseHandle(Snap);
-  return Count;
-}
-
 double Now() {
   LARGE_INTEGER F, C;
   QueryPerformanceFrequency(&F);
@@ -72,23 +61,6 @@ std::string Utf8(const std::wstring& Text) {
   std::string Out(Size, '\0');
   WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), int(Text.size()), &Out[0], Size, nullptr, nullptr);
   return Out;
-}
-
-void RemoveTree(const std::wstring& Path) {
-  WIN32_FIND_DATAW Data;
-  HANDLE Find = FindFirstFileW((Path + L"\\*").c_str(), &Data);
-  if (Find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring Name = Data.cFileName;
-      if (Name == L"." || Name == L"..") continue;
-      if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(Path + L"\\" + Name);
-      else
-        DeleteFileW((Path + L"\\" + Name).c_str());
-    } while (FindNextFileW(Find, &Data));
-    FindClose(Find);
-  }
-  RemoveDirectoryW(Path.c_str());
 }
 
 // 300 folders of three files, every tenth empty; a list of N masks over them (line i over folder

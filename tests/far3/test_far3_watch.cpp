@@ -2,7 +2,6 @@
 // synchro events its watcher asks for and the stand-in delivers on its main loop as FAR 3 does;
 // AutoExit and AutoExitPlugin act on those refreshes; closing and unloading leave nothing behind.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include "Far3TestWorld.h"
@@ -11,24 +10,6 @@
 namespace {
 
 using namespace far3test;
-
-int ThreadCount() {
-  HANDLE Snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 Entry{};
-  Entry.dwSize = sizeof(Entry);
-  int Count = 0;
-  for (BOOL More = Thread32First(Snap, &Entry); More; More = Thread32Next(Snap, &Entry))
-    if (Entry.th32OwnerProcessID == GetCurrentProcessId()) ++Count;
-  CloseHandle(Snap);
-  return Count;
-}
-
-// The thread count once an ended thread has left the system's list.
-int ThreadCountSettled(int Expected) {
-  int Count = ThreadCount();
-  for (int Round = 0; Count != Expected && Round < 50; ++Round, Count = ThreadCount()) Sleep(20);
-  return Count;
-}
 
 bool Has(const Far3PluginPanel& Panel, const std::wstring& Name) {
   const std::vector<std::wstring> Names = ItemNames(Panel);

@@ -3,7 +3,6 @@
 // stop in the middle of a burst that gives every thread and handle back.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <climits>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "Far3Watcher.h"
 #include "ImportRoutes.h"
 #include "ProcessCounts.h"
+#include "TempFiles.h"
 
 // Allocations left to threads other than the main one (the watcher's) before memory runs out.
 // As in the DLL, running out raises the plugin's own failure, which the thread's barrier catches.
@@ -53,42 +53,6 @@ void CountSearches() {
   ASSERT_TRUE(Routed);
 }
 
-int ThreadCount() {
-  HANDLE Snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 Entry{};
-  Entry.dwSize = sizeof(Entry);
-  int Count = 0;
-  for (BOOL More = Thread32First(Snap, &Entry); More; More = Thread32Next(Snap, &Entry))
-    if (Entry.th32OwnerProcessID == GetCurrentProcessId()) ++Count;
-  CloseHandle(Snap);
-  return Count;
-}
-
-// The threads once a thread that has ended has left the system's list (Wine signals its handle
-// a moment before).
-int ThreadCountSettled(int Expected) {
-  int Count = ThreadCount();
-  for (int Round = 0; Count != Expected && Round < 50; ++Round, Count = ThreadCount()) Sleep(20);
-  return Count;
-}
-
-void DeleteTree(const std::wstring& Path) {
-  WIN32_FIND_DATAW Data;
-  HANDLE Find = FindFirstFileW((Path + L"\\*").c_str(), &Data);
-  if (Find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring Name = Data.cFileName;
-      if (Name == L"." || Name == L"..") continue;
-      if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        DeleteTree(Path + L"\\" + Name);
-      else
-        DeleteFileW((Path + L"\\" + Name).c_str());
-    } while (FindNextFileW(Find, &Data));
-    FindClose(Find);
-  }
-  RemoveDirectoryW(Path.c_str());
-}
-
 void WriteFile(const std::wstring& Name, size_t Size) {
   HANDLE File = CreateFileW(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(File, INVALID_HANDLE_VALUE);
@@ -116,7 +80,7 @@ class WatcherTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryW(Root.c_str(), nullptr));
     Asked = 0;
   }
-  void TearDown() override { DeleteTree(Root); }
+  void TearDown() override { RemoveTree(Root); }
 
   std::wstring Folder(const std::wstring& Name) {
     const std::wstring Path = Root + L"\\" + Name;
