@@ -104,6 +104,8 @@ struct Result {
   double Median = 0, Worst = 0;
   int Threads = 0;
   long Handles = 0;
+  long RereadSearches = 0;  // of one reread (Ctrl+R)
+  double RereadMs = 0;
 };
 
 Result Measure(const std::wstring& Dll, const World& W, int Lines, DWORD IdleMs, int Trials) {
@@ -134,6 +136,13 @@ Result Measure(const std::wstring& Dll, const World& W, int Lines, DWORD IdleMs,
   Host.RunMainLoop(1000);
   R.Threads = ThreadCount() - ThreadsBefore;
   R.Handles = OpenHandles() - HandlesBefore;
+
+  const LONG BeforeReread = Searches;
+  const double RereadStart = Now();
+  P->Key('R', far3host::kCtrl);
+  R.RereadMs = Now() - RereadStart;
+  R.RereadSearches = Searches - BeforeReread;
+  Host.RunMainLoop(1000);
 
   const LONG Before = Searches;
   Host.RunMainLoop(IdleMs);
@@ -194,6 +203,7 @@ int main(int argc, char** argv) {
   for (int N : Sizes) {
     const Result R = Measure(Dll, W, N, DWORD(IdleSeconds) * 1000, Trials);
     printf("watch %d entries: %d thread(s) and %ld handles per open panel\n", N, R.Threads, R.Handles);
+    printf("watch %d entries: one reread %ld searches in %.0f ms\n", N, R.RereadSearches, R.RereadMs);
     const auto F = Far1.find(N);
     printf("watch %d entries: idle searches FAR3 %ld vs FAR1 %s in %d s; shown after median %.0f ms, worst %.0f ms\n",
            N, R.IdleSearches, F == Far1.end() ? "n/a" : std::to_string(F->second).c_str(), IdleSeconds,
