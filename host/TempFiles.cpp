@@ -22,6 +22,25 @@ void RemoveTree(const std::string& Path) {
   RemoveDirectoryA(Path.c_str());
 }
 
+void RemoveTree(const std::wstring& Path) {
+  WIN32_FIND_DATAW D;
+  HANDLE F = FindFirstFileW((Path + L"\\*").c_str(), &D);
+  if (F != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring Name = D.cFileName, Full = Path + L"\\" + Name;
+      if (Name == L"." || Name == L"..") continue;
+      if (D.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(Full);
+      } else {
+        SetFileAttributesW(Full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(Full.c_str());
+      }
+    } while (FindNextFileW(F, &D));
+    FindClose(F);
+  }
+  RemoveDirectoryW(Path.c_str());
+}
+
 bool WriteBytes(const std::string& Path, const std::string& Bytes) {
   HANDLE F = CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (F == INVALID_HANDLE_VALUE) return false;

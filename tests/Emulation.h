@@ -21,3 +21,12 @@ inline bool RunsUnderUserModeEmulator() {
   }
   return std::strncmp(Brand, "QEMU", 4) == 0;
 }
+
+// qemu's user-mode emulator keeps one table of segment descriptors for all the threads of a
+// 32-bit program, so a thread that loads FS again (Wine does while it dispatches an exception)
+// gets the TEB of the thread that started last, and goes on as that thread until the program
+// dies. There, an exception may only be raised on the newest thread: a 32-bit test that raises
+// one on its main thread once the plugin has started a thread of its own skips.
+inline bool ExceptionsNeedTheNewestThread() {
+  return sizeof(void*) == 4 && RunsUnderUserModeEmulator();
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -58,10 +59,31 @@ inline long OpenHandles() {
     buffer.resize(buffer.size() * 2);
   if (status != 0) return 0;
   ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
-  auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG));
+  // The entries follow the count at a pointer's alignment (8 bytes into the list on x64).
+  auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
   long ours = 0;
   for (ULONG i = 0; i < count; ++i) ours += entries[i].ownerProcessId == GetCurrentProcessId();
   return ours;
+}
+
+// Threads of the process, in the system's list.
+inline int ThreadCount() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  CloseHandle(snap);
+  return count;
+}
+
+// The thread count once it is Expected or a second has passed: a thread that has ended leaves the
+// system's list a moment after its handle is signalled.
+inline int ThreadCountSettled(int Expected) {
+  int count = ThreadCount();
+  for (int round = 0; count != Expected && round < 50; ++round, count = ThreadCount()) Sleep(20);
+  return count;
 }
 
 struct ProcessCounts {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks a FAR 3 quenby.dll (x64 or x86) as FAR 3 and Windows see it: exactly its fifteen entry
+# Checks a FAR 3 quenby.dll (x64 or x86) as FAR 3 and Windows see it: exactly its sixteen entry
 # points, exported by their plain names, imports only from system DLLs, and, in the linker map,
 # none of the C++ runtime's exception support (the DLL is built without exceptions). Prints the
 # size. Usage: check_exports3.sh quenby.dll quenby.map
@@ -10,7 +10,7 @@ dump=$(x86_64-w64-mingw32-objdump -p "$dll") || { echo "FAIL: cannot read $dll";
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-expected="AnalyseW CloseAnalyseW ClosePanelW ConfigureW ExitFARW FreeFindDataW GetFindDataW GetGlobalInfoW GetOpenPanelInfoW GetPluginInfoW OpenW ProcessPanelEventW ProcessPanelInputW SetDirectoryW SetStartupInfoW"
+expected="AnalyseW CloseAnalyseW ClosePanelW ConfigureW ExitFARW FreeFindDataW GetFindDataW GetGlobalInfoW GetOpenPanelInfoW GetPluginInfoW OpenW ProcessPanelEventW ProcessPanelInputW ProcessSynchroEventW SetDirectoryW SetStartupInfoW"
 exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && !/Table/ {print $NF}' | sort | tr '\n' ' ' | sed 's/ $//')
 [ "$exports" = "$expected" ] || fail "exports are '$exports', expected '$expected'"
 

@@ -30,6 +30,13 @@ class SkipPrinter : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+#ifdef QUENBY_GTEST_THREAD_FIRST
+  // gtest starts a thread of its own the first time a thread of the program records a result (a
+  // failure, a skip, a trace). Under an emulated x86 only the newest thread may take an exception
+  // or a signal (see Emulation.h): where the plugin starts threads, gtest's starts before them;
+  // elsewhere the main thread stays the only one, and may fault.
+  { SCOPED_TRACE("gtest's thread-local records start here"); }
+#endif
   if (GTEST_FLAG_GET(brief))
     ::testing::UnitTest::GetInstance()->listeners().Append(new SkipPrinter);
   return RUN_ALL_TESTS();

@@ -140,6 +140,10 @@ bool Far3Host::Load() {
 }
 
 void Far3Host::Unload() {
+  {  // the plugin's listener goes with it: what was queued for it reaches no one
+    std::lock_guard<std::mutex> lock(synchroMutex_);
+    synchro_.clear();
+  }
   if (module_) FreeLibrary(module_);
   module_ = nullptr;
   exports = Far3Exports();
@@ -339,12 +343,18 @@ std::size_t Far3Host::PendingSynchroEvents() {
 std::size_t Far3Host::DeliverSynchroEvents() {
   std::size_t n = 0;
   for (;;) {
+    GUID id;
     void* param;
     {
       std::lock_guard<std::mutex> lock(synchroMutex_);
       if (synchro_.empty()) break;
-      param = synchro_.front();
+      id = synchro_.front().first;
+      param = synchro_.front().second;
       synchro_.pop_front();
+    }
+    if (!module_ || id != PluginGuid()) {  // the listener is found by the plugin's GUID
+      Fail("ACTL_SYNCHRO with another GUID than the plugin's: FAR delivers it to no plugin");
+      continue;
     }
     if (!module_ || !exports.ProcessSynchroEvent) {
       Fail("ACTL_SYNCHRO from a plugin without ProcessSynchroEventW");

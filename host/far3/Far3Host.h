@@ -6,6 +6,7 @@
 // One Far3Host at a time per process: the services find it through a static pointer.
 #pragma once
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -108,6 +109,13 @@ class Far3Host : public farhost::CallLog {
   // --- synchro events (ACTL_SYNCHRO), delivered on this thread as FAR's main loop does ---
   std::size_t DeliverSynchroEvents();
   std::size_t PendingSynchroEvents();
+  // FAR's main loop for `ms` with no key pressed (Far3MainLoop.cpp): the synchro events are
+  // delivered as they arrive, as FAR's wait for input dispatches them (keyboard.cpp). Returns
+  // the events delivered.
+  std::size_t RunMainLoop(DWORD ms);
+  // The same until `done` holds (tested first, then after every delivery); false when the time
+  // ran out first.
+  bool RunMainLoopUntil(const std::function<bool()>& done, DWORD ms);
 
   // --- state the tests read and set ---
   Options options;
@@ -141,7 +149,8 @@ class Far3Host : public farhost::CallLog {
   std::unique_ptr<Far3LangFile> lang_;
   bool langTried_ = false;
   std::mutex synchroMutex_;
-  std::deque<void*> synchro_;
+  std::deque<std::pair<GUID, void*>> synchro_;  // message_manager's queue: the event id, Param
+  std::condition_variable synchroArrived_;     // main_loop_process_messages: FAR's loop wakes
 
   void BeginCall() { ++callDepth; }
   void EndCall() { --callDepth; }

@@ -304,17 +304,16 @@ intptr_t Far3Host::DoMessage(const GUID* pluginId, const GUID* id, FARMESSAGEFLA
 
 // apiAdvControl: the commands Quenby may send.
 intptr_t Far3Host::DoAdvControl(const GUID* pluginId, int command, intptr_t, void* param2) {
-  Log("AdvControl(" + std::to_string(command) + ")");
-  switch (command) {
-    case ACTL_SYNCHRO: {  // message_manager::notify(*PluginId, Param2): any thread
-      if (!pluginId) {
-        Fail("AdvControl(ACTL_SYNCHRO): PluginId is NULL (FAR reads it)");
-        return 0;
-      }
+  if (command == ACTL_SYNCHRO) {  // message_manager::notify(*PluginId, Param2): any thread
+    {  // FAR takes *PluginId for the event's id; a NULL one fails at the delivery
       std::lock_guard<std::mutex> lock(synchroMutex_);
-      synchro_.push_back(param2);
-      return 0;
+      synchro_.emplace_back(pluginId ? *pluginId : GUID{}, param2);
     }
+    synchroArrived_.notify_all();
+    return 0;
+  }
+  Log("AdvControl(" + std::to_string(command) + ")");  // FAR's thread from here on
+  switch (command) {
     case ACTL_GETFARMANAGERVERSION:
       IsPluginGuid(pluginId, "AdvControl(ACTL_GETFARMANAGERVERSION)");
       if (param2) {

@@ -4,11 +4,13 @@
 
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 #include "../EmptinessRules.h"
 #include "../FARLang.h"
 #include "Far3Config.h"
 #include "Far3Search.h"
 #include "Far3Settings.h"
+#include "Far3Synchro.h"
 
 namespace {
 
@@ -40,9 +42,36 @@ void CopyFindData(PluginPanelItem& Item, const WIN32_FIND_DATAW& Data) {
   Item.FileSize = static_cast<unsigned long long>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow;
 }
 
+// What a root item shows of its parent folder, kept for a reread in less room than the search's
+// record.
+class TFolderData {
+ public:
+  explicit TFolderData(const WIN32_FIND_DATAW& Data)
+      : FAttributes(Data.dwFileAttributes), FCreation(Data.ftCreationTime),
+        FAccess(Data.ftLastAccessTime), FWrite(Data.ftLastWriteTime),
+        FSizeLow(Data.nFileSizeLow), FSizeHigh(Data.nFileSizeHigh) {}
+  WIN32_FIND_DATAW FindData() const {
+    WIN32_FIND_DATAW Data;
+    memset(&Data, 0, sizeof(Data));
+    Data.dwFileAttributes = FAttributes;
+    Data.ftCreationTime = FCreation;
+    Data.ftLastAccessTime = FAccess;
+    Data.ftLastWriteTime = FWrite;
+    Data.nFileSizeLow = FSizeLow;
+    Data.nFileSizeHigh = FSizeHigh;
+    return Data;
+  }
+
+ private:
+  DWORD FAttributes;
+  FILETIME FCreation, FAccess, FWrite;
+  DWORD FSizeLow, FSizeHigh;
+};
+
 }  // namespace
 
-TFar3Panel::TFar3Panel(const std::wstring& FileName) : FFileName(FileName) {
+TFar3Panel::TFar3Panel(const std::wstring& FileName)
+    : FFileName(FileName), FNumber(RegisterPanel(this)), FWatcher(AskForSynchro, SynchroParam(FNumber)) {
   memset(FPanelModes, 0, sizeof(FPanelModes));
   memset(&FSavedRedraw, 0, sizeof(FSavedRedraw));
   FSavedRedraw.StructSize = sizeof(FSavedRedraw);
@@ -53,6 +82,35 @@ TFar3Panel::TFar3Panel(const std::wstring& FileName) : FFileName(FileName) {
   const PanelInfo Info = ActivePanelInfo(PANEL_ACTIVE);
   if (!(Info.Flags & PFLAGS_PLUGIN)) FStartDir = PanelFolder(PANEL_ACTIVE);
   if (FStartDir.empty()) FStartDir = CurrentFolder();
+}
+
+TFar3Panel::~TFar3Panel() {
+  UnregisterPanel(FNumber);
+  FWatcher.Stop();
+}
+
+bool TFar3Panel::MarkClosed() {
+  // From now on the panel's events are dropped, and no change asks for one.
+  FClosed = true;
+  UnregisterPanel(FNumber);
+  FWatcher.Stop();
+  return FCalls == 0;
+}
+
+void TFar3Panel::WatchFolders() {
+  if (FLevel != 0) FDependsOn.assign(1, DirectoryPart(FFolder));
+  if (!FClosed) FWatcher.Watch(FDependsOn);
+}
+
+void TFar3Panel::ProcessSynchroEvent() {
+  // A call of FAR on the panel runs (the event came while FAR waited for a key inside it, in a
+  // message box): the reread waits for the next event.
+  if (FCalls > 1) return FWatcher.Again();
+  FWatcher.Taken();  // before the reread: a change from now on asks again
+  FIdleUpdate = true;
+  StartupInfo.PanelControl(this, FCTL_UPDATEPANEL, 1, nullptr);
+  FIdleUpdate = false;
+  if (!FClosed) StartupInfo.PanelControl(this, FCTL_REDRAWPANEL, 0, nullptr);
 }
 
 PluginPanelItem& TFar3Panel::NewItem() {
@@ -71,6 +129,7 @@ void TFar3Panel::GetFindData(GetFindDataInfo* Info, TFailure& Failure) {
   Info->PanelItem = nullptr;
   Info->ItemsNumber = 0;
   Build(Failure);
+  WatchFolders();
   if (Failure.ClassName) return;  // FAR gets the empty list set above
   FShownFailure[0] = 0;           // read through: the next failure is news again
   Info->PanelItem = FPanelItems.empty() ? nullptr : FPanelItems.data();
@@ -119,16 +178,25 @@ void TFar3Panel::AppendRootItem(TListEntry Entry, bool Empty, const WIN32_FIND_D
 void TFar3Panel::BuildRootList(TFailure& Failure) {
   FPanelItems.clear();
   FEntries.clear();
+  FDependsOn.assign(1, DirectoryPart(FFileName));
   std::string Bytes;
   if (!ReadListFileBytes(FFileName, Bytes, Failure)) return;
-  std::optional<std::wstring> Parent;  // lines in a row often share it: looked up once for them
-  WIN32_FIND_DATAW ParentData{};
+  // A long list names the same masks and folders many times: one reread searches each once.
+  std::unordered_map<std::wstring, bool> Emptiness;
+  std::unordered_map<std::wstring, TFolderData> Parents;
   ForEachListLine(DecodeListText(Bytes), [&](const std::wstring& Line) {
     TListEntry Entry = SplitListLine(Line);
-    const bool Empty = IsEmptyFolder(Entry.Folder);
+    FDependsOn.push_back(DirectoryPart(Entry.Folder));  // listed or not: it may fill
+    auto Known = Emptiness.find(Entry.Folder);
+    if (Known == Emptiness.end())
+      Known = Emptiness.emplace(Entry.Folder, IsEmptyFolder(Entry.Folder)).first;
+    const bool Empty = Known->second;
     if (Empty && Settings.ShowAllFolders != 1) return;
     std::wstring ItsParent = WithoutLastName(Entry.Folder);
-    if (ItsParent != Parent) ParentData = LookupFindData(*(Parent = std::move(ItsParent)));
+    auto Parent = Parents.find(ItsParent);
+    if (Parent == Parents.end())
+      Parent = Parents.emplace(ItsParent, TFolderData(LookupFindData(ItsParent))).first;
+    const WIN32_FIND_DATAW ParentData = Parent->second.FindData();
     AppendRootItem(std::move(Entry), Empty, &ParentData);
   });
   if (FPanelItems.empty()) {

@@ -11,6 +11,7 @@
 #include "Far3Panel.h"
 #include "Far3Search.h"
 #include "Far3Settings.h"
+#include "Far3Synchro.h"
 #include "far3.h"
 
 namespace {
@@ -197,6 +198,17 @@ intptr_t WINAPI ProcessPanelEventW(const ProcessPanelEventInfo* Info) {
 
 intptr_t WINAPI ConfigureW(const ConfigureInfo* /*Info*/) {
   Guard([] { ShowConfigDialog(); }, false);
+  return 0;
+}
+
+// On FAR's main thread, for an event a panel's watcher asked for: the panel rereads, unless it
+// has been closed since (its number is no open panel's any more).
+intptr_t WINAPI ProcessSynchroEventW(const ProcessSynchroEventInfo* Info) {
+  TFar3Panel* P = nullptr;
+  Guard([&] {
+    if (Info->Event == SE_COMMONSYNCHRO) P = OpenPanelOf(Info->Param);
+  }, false);
+  if (P) OnPanel(P, [](TFar3Panel* Open) { Open->ProcessSynchroEvent(); }, false);
   return 0;
 }
 

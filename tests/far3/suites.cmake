@@ -10,4 +10,6 @@ set(QUENBY_FAR3_SUITES
   keys
   config
   listfile
-  barriers)
+  barriers
+  watcher
+  watch)
