@@ -25,8 +25,8 @@ class TFar3Watcher {
   TFar3Watcher& operator=(const TFar3Watcher&) = delete;
 
   // Watches these folders (duplicates and case do not count), restarting the thread when the set
-  // differs from the one watched; an empty set stops it. A change made once it has returned is
-  // seen. False when the thread could not start.
+  // differs from the one watched or the thread has ended; an empty set stops it. A change made
+  // once it has returned is seen. False when the thread could not start.
   bool Watch(const std::vector<std::wstring>& Folders);
   // Ends the thread and waits for it; every handle it opened is closed when it returns.
   void Stop();
@@ -36,7 +36,8 @@ class TFar3Watcher {
   // On FAR's thread: the event came while the panel could not reread (a call of FAR on it was
   // running): it is taken, and another one is asked for after the quiet time.
   void Again();
-  bool Running() const { return FThread != nullptr; }
+  // The thread runs: it has not been stopped, nor ended by a failure of its own.
+  bool Running() const { return FThread && WaitForSingleObject(FThread, 0) == WAIT_TIMEOUT; }
 
  private:
   struct TRun;
