@@ -276,9 +276,17 @@ void TFar3Watcher::Run() {
     const DWORD Woken = WaitForMultipleObjectsEx(2, Events, FALSE, Wait, TRUE);
     if (Woken == WAIT_OBJECT_0) break;
     if (Woken == WAIT_OBJECT_0 + 1) State.Changed = true;
-    // Completion routines have run in the wait, or a time has come.
-    for (TFolder& Folder : State.Folders)
-      if (Folder.Reaim && Aim(Folder)) State.Changed = true;
+    // Completion routines have run in the wait, or a time has come. A folder that changed is let
+    // go of until the quiet time ends: a folder being deleted goes at once (an open handle would
+    // keep it, and Wine tells that handle nothing), and what changes meanwhile comes before the
+    // reread. A parent is aimed from at once: the target may have appeared.
+    for (TFolder& Folder : State.Folders) {
+      if (!Folder.Reaim) continue;
+      if (Folder.Aimed == Folder.Target && !Folder.Polled)
+        Release(Folder);
+      else if (Aim(Folder))
+        State.Changed = true;
+    }
     Now = GetTickCount();
     if (AnyPolled && static_cast<LONG>(Now - NextPoll) >= 0) {
       for (TFolder& Folder : State.Folders) {
@@ -297,6 +305,8 @@ void TFar3Watcher::Run() {
     }
     if (Pending && (Now - LastChange >= QuietMs || Now - FirstChange >= LongestDelayMs)) {
       Pending = false;
+      for (TFolder& Folder : State.Folders)  // watched again before the reread is asked for
+        if (Folder.Reaim) Aim(Folder);
       Ask();
     }
   }

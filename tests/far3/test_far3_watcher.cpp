@@ -183,15 +183,20 @@ TEST_F(WatcherTest, AFolderDeletedAndMadeAgainIsStillWatched) {
   TFar3Watcher Watcher(CountRequest, const_cast<LONG*>(&Asked));
   ASSERT_TRUE(Watcher.Watch({Drop}));
   Sleep(300);
-  ASSERT_TRUE(DeleteFileW((Drop + L"\\a.zip").c_str()));
-  ASSERT_TRUE(RemoveDirectoryW(Drop.c_str()));
-  EXPECT_EQ(1, WaitForRequests(1));
-  Watcher.Taken();
-  ASSERT_TRUE(CreateDirectoryW(Drop.c_str(), nullptr));
-  EXPECT_EQ(2, WaitForRequests(2));
-  Watcher.Taken();
-  WriteFile(Drop + L"\\b.zip", 5);
-  EXPECT_EQ(3, WaitForRequests(3));
+  // As a file manager deletes a folder: its files, then at once the folder. The watcher's handle
+  // must not keep it (Wine deletes it only when the last handle goes, and tells no watch).
+  for (int Round = 0; Round < 3; ++Round) {
+    ASSERT_TRUE(DeleteFileW((Drop + L"\\a.zip").c_str())) << Round;
+    ASSERT_TRUE(RemoveDirectoryW(Drop.c_str())) << Round;
+    EXPECT_EQ(3 * Round + 1, WaitForRequests(3 * Round + 1)) << Round;
+    Watcher.Taken();
+    ASSERT_TRUE(CreateDirectoryW(Drop.c_str(), nullptr)) << Round << ": error " << GetLastError();
+    EXPECT_EQ(3 * Round + 2, WaitForRequests(3 * Round + 2)) << Round;
+    Watcher.Taken();
+    WriteFile(Drop + L"\\a.zip", 5);
+    EXPECT_EQ(3 * Round + 3, WaitForRequests(3 * Round + 3)) << Round;
+    Watcher.Taken();
+  }
 }
 
 TEST_F(WatcherTest, AFolderWithNoParentToWatchIsComparedOnTheTimer) {
@@ -266,7 +271,9 @@ TEST_F(WatcherTest, StoppingInABurstGivesBackEveryThreadAndHandle) {
     ASSERT_TRUE(Watcher.Watch(Folders));
     Burst(Folders[Round * 7], 50 + Round * 37 % 300);
     EXPECT_EQ(Threads + 1, ThreadCount());
-    EXPECT_EQ(Handles + 3 + 71, OpenHandles()) << "the thread, its two events, one per folder";
+    const long During = OpenHandles() - Handles;  // the folder changing may be let go of
+    EXPECT_TRUE(During == 3 + 71 || During == 3 + 70) << During << ": the thread, its two "
+                                                         "events, one per folder";
     if (Round % 2) Watcher.Taken();
     Burst(Folders[Round * 7], Round * 11);
     const DWORD Start = GetTickCount();
