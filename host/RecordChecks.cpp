@@ -1,5 +1,6 @@
 // FAR's reads of the plugin's records: memory checks and the copies FAR keeps.
 #include "RecordChecks.h"
+#include "MemoryChecks.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,37 +14,6 @@ std::optional<std::string> OpenInfo::KeyLabel(KeyRow row, int fkey) const {
 namespace farhost {
 
 namespace {
-
-bool ReadableProtect(DWORD p) {
-  if (p & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-  return (p & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-               PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
-}
-
-bool WritableProtect(DWORD p) {
-  if (p & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-  return (p & (PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE |
-               PAGE_EXECUTE_WRITECOPY)) != 0;
-}
-
-// Walks the regions covering [p, p+size) and asks `ok` about each one's protection.
-template <class Pred>
-bool RangeIs(const void* p, std::size_t size, Pred ok) {
-  if (!p) return false;
-  if (size == 0) return true;
-  uintptr_t a = reinterpret_cast<uintptr_t>(p);
-  uintptr_t end = a + size;
-  if (end < a) return false;
-  while (a < end) {
-    MEMORY_BASIC_INFORMATION mbi;
-    if (VirtualQuery(reinterpret_cast<void*>(a), &mbi, sizeof mbi) == 0) return false;
-    if (mbi.State != MEM_COMMIT || !ok(mbi.Protect)) return false;
-    uintptr_t regionEnd = reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
-    if (regionEnd <= a) return false;
-    a = regionEnd;
-  }
-  return true;
-}
 
 // An array of `count` records the plugin points to; failures named after `what`.
 bool ArrayReadable(CallLog& log, const void* p, int count, std::size_t size,
@@ -252,9 +222,9 @@ void CopyStrings(CallLog& log, const char* const* array, int count, const char* 
 
 }  // namespace
 
-bool IsReadable(const void* p, std::size_t size) { return RangeIs(p, size, ReadableProtect); }
+bool IsReadable(const void* p, std::size_t size) { return MemoryIsReadable(p, size); }
 
-bool IsWritable(void* p, std::size_t size) { return RangeIs(p, size, WritableProtect); }
+bool IsWritable(void* p, std::size_t size) { return MemoryIsWritable(p, size); }
 
 bool ReadCString(const char* p, std::string& out, std::size_t maxLength) {
   out.clear();
@@ -264,7 +234,7 @@ bool ReadCString(const char* p, std::string& out, std::size_t maxLength) {
   while (budget > 0) {
     MEMORY_BASIC_INFORMATION mbi;
     if (VirtualQuery(reinterpret_cast<void*>(a), &mbi, sizeof mbi) == 0) return false;
-    if (mbi.State != MEM_COMMIT || !ReadableProtect(mbi.Protect)) return false;
+    if (!MemoryIsReadable(reinterpret_cast<const void*>(a), 1)) return false;
     uintptr_t regionEnd = reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
     if (regionEnd <= a) return false;
     std::size_t n = std::min<std::size_t>(regionEnd - a, budget);

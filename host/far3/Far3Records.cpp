@@ -1,5 +1,6 @@
 // FAR 3's reads of the plugin's records: memory checks, wide texts and the copies FAR keeps.
 #include "Far3Records.h"
+#include "MemoryChecks.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,36 +10,6 @@
 namespace far3host {
 
 namespace {
-
-bool ReadableProtect(DWORD p) {
-  if (p & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-  return (p & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-               PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
-}
-
-bool WritableProtect(DWORD p) {
-  if (p & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-  return (p & (PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE |
-               PAGE_EXECUTE_WRITECOPY)) != 0;
-}
-
-template <class Pred>
-bool RangeIs(const void* p, std::size_t size, Pred ok) {
-  if (!p) return false;
-  if (size == 0) return true;
-  uintptr_t a = reinterpret_cast<uintptr_t>(p);
-  const uintptr_t end = a + size;
-  if (end < a) return false;
-  while (a < end) {
-    MEMORY_BASIC_INFORMATION mbi;
-    if (VirtualQuery(reinterpret_cast<void*>(a), &mbi, sizeof mbi) == 0) return false;
-    if (mbi.State != MEM_COMMIT || !ok(mbi.Protect)) return false;
-    const uintptr_t regionEnd = reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
-    if (regionEnd <= a) return false;
-    a = regionEnd;
-  }
-  return true;
-}
 
 bool ArrayReadable(CallLog& log, const void* p, std::size_t count, std::size_t size,
                    const std::string& what) {
@@ -154,9 +125,9 @@ Far3Item CopyItem(CallLog& log, const PluginPanelItem& p, std::size_t index) {
 
 }  // namespace
 
-bool IsReadable(const void* p, std::size_t size) { return RangeIs(p, size, ReadableProtect); }
+bool IsReadable(const void* p, std::size_t size) { return MemoryIsReadable(p, size); }
 
-bool IsWritable(void* p, std::size_t size) { return RangeIs(p, size, WritableProtect); }
+bool IsWritable(void* p, std::size_t size) { return MemoryIsWritable(p, size); }
 
 bool ReadWText(const wchar_t* p, std::wstring& out, std::size_t maxLength) {
   out.clear();
